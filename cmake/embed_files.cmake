@@ -1,0 +1,17 @@
+# Writes OUTPUT: a C++ source defining qc::embeddedCatalogueFiles() over the files in INPUTS
+# (a ;-list, in menu-bar order). Bytes are written as hex so any content survives.
+set(body "")
+set(table "")
+set(i 0)
+foreach(path IN LISTS INPUTS)
+  get_filename_component(fname "${path}" NAME)
+  file(READ "${path}" hex HEX)
+  string(LENGTH "${hex}" hexlen)
+  math(EXPR size "${hexlen} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(APPEND body "const char file${i}[] = {${bytes} 0};\n")
+  string(APPEND table "    {\"${fname}\", std::string_view(file${i}, ${size})},\n")
+  math(EXPR i "${i} + 1")
+endforeach()
+file(WRITE "${OUTPUT}.tmp" "// Generated from the catalogue data files; do not edit.\n#include \"catalogue/embedded_data.h\"\n\nnamespace qc {\nnamespace {\n${body}const EmbeddedFile files[] = {\n${table}};\n}  // namespace\n\nstd::span<const EmbeddedFile> embeddedCatalogueFiles() { return files; }\n\n}  // namespace qc\n")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
