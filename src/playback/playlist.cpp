@@ -234,23 +234,6 @@ Playlist parsePlaylist(std::string_view bytes, std::string_view base) {
     return out;
 }
 
-bool mayBePlaylist(std::string_view address) {
-    if (!startsWithNoCase(address, "http://") && !startsWithNoCase(address, "https://")) return false;
-    size_t hostStart = address.find("://") + 3;
-    size_t pathStart = address.find_first_of("/?#", hostStart);
-    if (pathStart == std::string_view::npos) return true;
-    std::string_view path = address.substr(pathStart);
-    if (path.find('?') != std::string_view::npos) return true;
-    path = path.substr(0, path.find('#'));
-    size_t dot = path.rfind('.');
-    size_t slash = path.rfind('/');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return true;
-    static constexpr std::string_view kMedia[] = {"wmv", "wma", "asf", "dat", "mpg", "mpeg", "mp3",
-                                                  "mp4", "wav", "avi", "flv", "ogg", "mkv"};
-    std::string ext = lowerCopy(path.substr(dot + 1));
-    return std::find(std::begin(kMedia), std::end(kMedia), ext) == std::end(kMedia);
-}
-
 std::string resolveAddress(std::string_view base, std::string_view ref) {
     size_t colon = ref.find(':');
     size_t firstSep = ref.find_first_of("/?#");

@@ -20,10 +20,6 @@ Playlist parsePlaylist(std::string_view bytes, std::string_view base = {});
 // True when the bytes look like the start of a playlist rather than of media.
 bool looksLikePlaylist(std::string_view head);
 
-// True for an http(s) address that may answer with a playlist (and so is fetched by us first):
-// anything but a path that names a media file.
-bool mayBePlaylist(std::string_view address);
-
 // Text of fetched bytes as UTF-8: byte-order marks, an XML encoding declaration, valid UTF-8,
 // else GBK.
 std::string decodeText(std::string_view bytes);

@@ -64,17 +64,3 @@ TEST(Playlist, NumericCharacterReferences) {
     EXPECT_THAT(qc::parsePlaylist("<asx><ref href=\"mms://h.example/&#x53F0;&#21488;&bogus;\"/></asx>").refs,
                 ElementsAre("mms://h.example/台台&bogus;"));
 }
-
-TEST(Playlist, WhichAddressesAreFetchedFirst) {
-    EXPECT_TRUE(qc::mayBePlaylist("http://h.example/live/cctv.asx"));
-    EXPECT_TRUE(qc::mayBePlaylist("http://h.example/play.php?id=3"));
-    EXPECT_TRUE(qc::mayBePlaylist("http://h.example/clip.wmv?x=1"));  // a server page may answer anything
-    EXPECT_TRUE(qc::mayBePlaylist("http://h.example/radio/live"));
-    EXPECT_TRUE(qc::mayBePlaylist("http://h.example/morning.asp"));
-    EXPECT_TRUE(qc::mayBePlaylist("HTTP://h.example"));
-    EXPECT_FALSE(qc::mayBePlaylist("http://h.example/a/b.WMV"));
-    EXPECT_FALSE(qc::mayBePlaylist("http://h.example/a/.asf"));
-    EXPECT_FALSE(qc::mayBePlaylist("http://h.example/v.dat"));
-    EXPECT_FALSE(qc::mayBePlaylist("mms://h.example/live.asx"));
-    EXPECT_FALSE(qc::mayBePlaylist(""));
-}

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need on Debian 12: Debian packages through apt-get,
+# the npm packages through npm ci. Installs only what is missing; safe to run again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  # build
+  cmake ninja-build g++ ccache pkg-config
+  qt6-base-dev qt6-base-dev-tools
+  libvlc-dev vlc-plugin-base vlc-plugin-video-output
+  libcurl4-openssl-dev
+  # run: Chinese text on screen, and the desktop's "open" for browse entries
+  fonts-wqy-microhei xdg-utils
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xdotool x11-utils imagemagick ffmpeg iproute2 util-linux
+)
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+command -v npm >/dev/null || missing+=(npm)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+# npm packages, when the project has any, pinned by package-lock.json.
+if [ -f package-lock.json ]; then
+  if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
+    npm ci --no-audit --no-fund
+  fi
+fi

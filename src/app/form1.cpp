@@ -1,0 +1,144 @@
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/app_text.h"
+#include "app/fullscreen.h"
+#include "app/guard.h"
+#include "app/picture.h"
+#include "playback/vlc_player.h"
+
+// The pictures live in a static library, whose resources must be registered by hand.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+namespace qc {
+
+TForm1::TForm1(Shell& shell, const std::vector<std::string>& engineArgs)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      shell_(shell) {
+    initResources();
+    setObjectName("Form1");
+    setWindowTitle(QString::fromUtf8(kMainCaption.data(), kMainCaption.size()));
+
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    client->setFixedSize(588, 341);
+    setCentralWidget(client);
+
+    // Children in stacking order, bottom first.
+    Image1 = new TImage(client, "Image1", ":/pictures/image1.bmp", {0, 0, 588, 341});
+    Image3 = new TImage(client, "Image3", ":/pictures/image3.bmp", {496, 308, 65, 33});
+    Image3->setCursor(Qt::PointingHandCursor);
+    Image3->setToolTip("升级更新");
+    Image6 = new TImage(client, "Image6", ":/pictures/image6.bmp", {400, 6, 70, 20});
+    Image6->setCursor(Qt::PointingHandCursor);
+    Image6->setToolTip("全屏观看");
+    // The memo lies below the client area: a text buffer the user never sees.
+    m = new QPlainTextEdit(client);
+    m->setObjectName("m");
+    m->setGeometry(160, 396, 185, 25);
+    Panel1 = new QFrame(client);
+    Panel1->setObjectName("Panel1");
+    Panel1->setGeometry(8, 34, 391, 307);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(1);
+    auto* caption = new QLabel("Panel1", Panel1);
+    caption->setGeometry(Panel1->rect());
+    caption->setAlignment(Qt::AlignCenter);
+    Image4 = new TImage(Panel1, "Image4", ":/pictures/image4.bmp", {0, 263, 17, 41});
+    Image5 = new TImage(Panel1, "Image5", ":/pictures/image5.bmp", {376, 264, 17, 41});
+    WindowsMediaPlayer1 = new TWindowsMediaPlayer(Panel1, engineArgs);
+    WindowsMediaPlayer1->setGeometry(1, 1, 389, 305);
+
+    Image3->onClick = [this] { guarded([this] { Image3Click(); }); };
+    Image6->onClick = [this] { guarded([this] { Image6Click(); }); };
+    connect(WindowsMediaPlayer1, &TWindowsMediaPlayer::doubleClicked, this,
+            [this](short b, short s, int x, int y) { guarded([&] { WindowsMediaPlayer1DoubleClick(b, s, x, y); }); });
+
+    buildMenuBar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    Timer1->start();
+
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::attach(FlashControl& flash, SecondaryWindow& games, SecondaryWindow& about) {
+    dispatcher_.emplace(ActionTargets{*WindowsMediaPlayer1, shell_, flash, games, about});
+}
+
+void TForm1::buildMenuBar() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    bar->setNativeMenuBar(false);
+    // Ten captions must share 588 pixels without an overflow button.
+    QFont small = bar->font();
+    small.setPixelSize(12);
+    bar->setFont(small);
+    bar->setStyleSheet("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 3px 6px; }");
+    for (const Entry& menu : Catalogue::builtIn().menus()) {
+        if (!menu.visible) continue;  // hidden for the life of the program: never built
+        QMenu* sub = bar->addMenu(QString::fromStdString(menu.caption));
+        sub->setObjectName(QString::fromStdString(menu.name));
+        addEntries(sub, menu);
+    }
+}
+
+void TForm1::addEntries(QMenu* menu, const Entry& group) {
+    for (const Entry& e : group.children) {
+        if (!e.visible) continue;
+        const Entry* entry = &e;  // the catalogue lives as long as the program
+        if (e.isGroup()) {
+            QMenu* sub = menu->addMenu(QString::fromStdString(e.caption));
+            sub->setObjectName(QString::fromStdString(e.name));
+            if (e.action != Action::None)
+                connect(sub, &QMenu::aboutToShow, this, [this, entry] {
+                    guarded([&] { if (dispatcher_) dispatcher_->opened(*entry); });
+                });
+            addEntries(sub, e);
+        } else {
+            QAction* a = menu->addAction(QString::fromStdString(e.caption));
+            a->setObjectName(QString::fromStdString(e.name));
+            connect(a, &QAction::triggered, this, [this, entry] {
+                guarded([&] { if (dispatcher_) dispatcher_->choose(*entry); });
+            });
+        }
+    }
+}
+
+void TForm1::showCentred() {
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    QRect area = s->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+    show();
+}
+
+void TForm1::Image6Click() { toggleFullScreen(*WindowsMediaPlayer1); }
+
+void TForm1::WindowsMediaPlayer1DoubleClick(short, short, int, int) { toggleFullScreen(*WindowsMediaPlayer1); }
+
+void TForm1::Image3Click() {}
+
+void TForm1::Timer1Timer() { Timer1->stop(); }
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    // The main window ends the program, whatever else is open.
+    e->accept();
+    QApplication::quit();
+}
+
+}  // namespace qc

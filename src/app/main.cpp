@@ -1,0 +1,62 @@
+// Start-up: the three windows in their order, then the message loop until the main window closes.
+
+#include <QApplication>
+#include <QIcon>
+#include <QProxyStyle>
+#include <memory>
+
+#include "app/app_text.h"
+#include "app/form1.h"
+#include "app/guard.h"
+#include "app/startup.h"
+#include "app/xdg_shell.h"
+#include "help/form8.h"
+#include "playback/form4.h"
+
+namespace {
+
+// Long menus scroll in one column instead of breaking into several.
+class MenuStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override {
+        if (hint == SH_Menu_Scrollable) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
+struct Windows {
+    std::unique_ptr<qc::TForm1> form1;
+    std::unique_ptr<qc::TForm8> form8;
+    std::unique_ptr<qc::TForm4> form4;
+};
+
+Windows createWindows(qc::Shell& shell) {
+    Windows w;
+    w.form1 = std::make_unique<qc::TForm1>(shell);
+    w.form8 = std::make_unique<qc::TForm8>();
+    w.form4 = std::make_unique<qc::TForm4>();
+    w.form1->attach(w.form4->ShockwaveFlash1(), *w.form4, *w.form8);
+    return w;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString exe = QCoreApplication::applicationFilePath();
+    qc::setApplicationTitle(qc::applicationTitle(exe.toStdString()));
+    app.setStyle(new MenuStyle);
+    app.setWindowIcon(QIcon(":/pictures/qingchuan.ico"));
+    app.setQuitOnLastWindowClosed(false);  // only the main window ends the program
+
+    qc::XdgShell shell;
+    Windows windows;
+    try {
+        windows = createWindows(shell);
+    } catch (const std::exception& e) {
+        return qc::reportStartupFailure(e, exe, reinterpret_cast<const void*>(&createWindows));
+    }
+    windows.form1->showCentred();
+    return app.exec();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// What the player's status line says, in the user's language.
+
+#include <string>
+
+namespace qc {
+
+enum class PlayerStatus {
+    Idle,            // nothing to play
+    Connecting,
+    OpeningPlaylist,
+    Buffering,       // with a percentage
+    Playing,
+    Paused,
+    Stopped,
+    Ended,
+    Refused,         // the server refused the connection
+    NotFound,        // HTTP 404 or 410
+    HttpError,       // any other HTTP error status, with its code
+    HostNotFound,
+    TimedOut,        // the server accepted but never answered in time
+    EmptyPlaylist,   // a playlist with nothing to play
+    CannotPlay,      // the engine could not open or decode it
+};
+
+std::string statusText(PlayerStatus s, int number = 0);
+
+// True for the statuses that end an attempt without playback.
+bool isFailure(PlayerStatus s);
+
+}  // namespace qc

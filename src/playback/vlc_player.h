@@ -1,0 +1,114 @@
+#pragma once
+// The embedded media player control, on libvlc: replaces what plays on every URL write, reports
+// play states with the control's numbering, shows its own transport controls and a status line,
+// and goes to and from full screen.
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "playback/media_player.h"
+#include "playback/player_status.h"
+
+class QLabel;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QSlider;
+class QToolButton;
+struct libvlc_instance_t;
+struct libvlc_media_player_t;
+struct libvlc_event_t;
+
+namespace qc {
+
+// The picture area: a native window that libvlc draws into; reports double-clicks.
+class VideoSurface : public QWidget {
+    Q_OBJECT
+public:
+    explicit VideoSurface(QWidget* parent);
+signals:
+    // Button and shift state as the control numbers them (1 left, 2 right, 4 middle; 1 shift,
+    // 2 control, 4 alt); position inside the picture.
+    void doubleClicked(short button, short shiftState, int x, int y);
+    void escapePressed();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+};
+
+class TWindowsMediaPlayer : public QWidget, public MediaPlayerControl {
+    Q_OBJECT
+public:
+    // Throws when the engine can't be created. `engineArgs` are added to libvlc's options.
+    explicit TWindowsMediaPlayer(QWidget* parent, const std::vector<std::string>& engineArgs = {});
+    ~TWindowsMediaPlayer() override;
+
+    void setUrl(const std::string& url) override;
+    int playState() const override { return state_; }
+    ControlBool fullScreen() const override { return fullScreen_; }
+    void setFullScreen(ControlBool on) override;
+
+    // How long an address may take to start playing before the player gives up on it.
+    void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
+    QString statusLine() const;
+    int volume() const;
+
+signals:
+    void doubleClicked(short button, short shiftState, int x, int y);
+    void playStateChanged(int state);
+
+private:
+    void startCandidate();
+    void probe(const std::string& address);
+    void onProbeData();
+    void onProbeFinished();
+    void playInEngine(const std::string& address);
+    void engineEvent(int type);
+    void failCandidate(PlayerStatus why, int number = 0);
+    void stopEngine();
+    void setState(int state);
+    void setStatus(PlayerStatus s, int number = 0);
+    void watchdogFired();
+    void updatePosition();
+    void buildControls();
+    static void onVlcEvent(const libvlc_event_t* ev, void* self);
+
+    libvlc_instance_t* vlc_ = nullptr;
+    libvlc_media_player_t* mp_ = nullptr;
+    QNetworkAccessManager* net_ = nullptr;
+    QPointer<QNetworkReply> probe_;
+    QByteArray probeData_;
+
+    // The addresses to try for the current URL, in order; nested playlists are spliced in.
+    std::vector<std::string> candidates_;
+    size_t next_ = 0;
+    int nesting_ = 0;
+    bool engineActive_ = false;  // libvlc holds a media of the current attempt
+    bool reachedPlaying_ = false;
+
+    int state_ = kUndefined;
+    ControlBool fullScreen_ = kControlFalse;
+    PlayerStatus status_ = PlayerStatus::Idle;
+    int statusNumber_ = 0;
+    int connectTimeoutMs_ = 15000;
+    bool muted_ = false;
+
+    QWidget* body_ = nullptr;  // picture and controls; moves into fullWindow_ in full screen
+    VideoSurface* video_ = nullptr;
+    QWidget* fullWindow_ = nullptr;
+    QSlider* position_ = nullptr;
+    QSlider* volumeSlider_ = nullptr;
+    QToolButton* playPause_ = nullptr;
+    QToolButton* stop_ = nullptr;
+    QToolButton* mute_ = nullptr;
+    QLabel* status_label_ = nullptr;
+    QLabel* time_label_ = nullptr;
+    QTimer watchdog_;
+    QTimer positionTimer_;
+};
+
+}  // namespace qc

@@ -1,0 +1,167 @@
+#include "http_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace qctest {
+
+namespace {
+
+bool sendAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+const char* reason(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 302: return "Found";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+int listenOn(int& port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) throw std::runtime_error("socket");
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 64) != 0) {
+        ::close(fd);
+        throw std::runtime_error("bind/listen");
+    }
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+    return fd;
+}
+
+}  // namespace
+
+HttpServer::HttpServer() {
+    listenFd_ = listenOn(port_);
+    acceptor_ = std::thread([this] { acceptLoop(); });
+}
+
+HttpServer::~HttpServer() {
+    stopping_ = true;
+    ::shutdown(listenFd_, SHUT_RDWR);
+    acceptor_.join();
+    ::close(listenFd_);
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        for (int fd : clients_) ::shutdown(fd, SHUT_RDWR);
+    }
+    for (std::thread& t : workers_) t.join();
+}
+
+std::string HttpServer::url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+void HttpServer::route(const std::string& path, Reply reply) {
+    std::lock_guard<std::mutex> lock(mu_);
+    routes_[path] = std::move(reply);
+}
+
+std::vector<std::string> HttpServer::requests() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return requests_;
+}
+
+void HttpServer::acceptLoop() {
+    for (;;) {
+        pollfd p{listenFd_, POLLIN, 0};
+        if (::poll(&p, 1, 100) < 0 || stopping_) return;
+        if (!(p.revents & POLLIN)) continue;
+        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (stopping_) return;
+            continue;
+        }
+        std::lock_guard<std::mutex> lock(mu_);
+        clients_.push_back(fd);
+        workers_.emplace_back([this, fd] { serve(fd); });
+    }
+}
+
+void HttpServer::serve(int fd) {
+    std::string request;
+    char buf[4096];
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
+        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        request.append(buf, static_cast<size_t>(n));
+    }
+    std::string line = request.substr(0, request.find("\r\n"));
+    size_t sp1 = line.find(' '), sp2 = line.rfind(' ');
+    std::string target = sp1 != std::string::npos && sp2 > sp1 ? line.substr(sp1 + 1, sp2 - sp1 - 1) : "";
+    Reply reply;
+    bool found = false;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        requests_.push_back(line.substr(0, sp2));
+        auto it = routes_.find(target);
+        if (it == routes_.end()) it = routes_.find(target.substr(0, target.find('?')));
+        if (it != routes_.end()) {
+            reply = it->second;
+            found = true;
+        }
+    }
+    if (!found) {
+        reply.status = 404;
+        reply.contentType = "text/html";
+        reply.body = "<html><body>404 Not Found</body></html>";
+    }
+    if (reply.mode == Reply::Mode::Stall) {
+        // Accept and never answer: wait until the client or the server gives up.
+        while (!stopping_ && ::recv(fd, buf, sizeof buf, 0) > 0) {
+        }
+    } else if (reply.mode != Reply::Mode::Drop) {
+        size_t total = reply.body.size() * reply.repeatBody;
+        std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reason(reply.status) +
+                           "\r\nContent-Type: " + reply.contentType + "\r\nContent-Length: " + std::to_string(total) +
+                           "\r\nConnection: close\r\n";
+        if (reply.sendCorsHeaders) head += "Access-Control-Allow-Origin: *\r\n";
+        head += "\r\n";
+        bool ok = sendAll(fd, head.data(), head.size());
+        size_t limit = reply.mode == Reply::Mode::Truncate ? std::min(reply.truncateAt, total) : total;
+        for (size_t sent = 0; ok && sent < limit && !stopping_;) {
+            size_t offset = sent % std::max<size_t>(reply.body.size(), 1);
+            size_t chunk = std::min(limit - sent, reply.body.size() - offset);
+            ok = sendAll(fd, reply.body.data() + offset, chunk);
+            sent += chunk;
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        clients_.erase(std::remove(clients_.begin(), clients_.end(), fd), clients_.end());
+    }
+    ::shutdown(fd, SHUT_RDWR);
+    ::close(fd);
+}
+
+int refusedPort() {
+    int port = 0;
+    int fd = listenOn(port);
+    ::close(fd);  // nothing listens there now
+    return port;
+}
+
+}  // namespace qctest

@@ -1,0 +1,58 @@
+#pragma once
+// A small HTTP server on 127.0.0.1 for the tests: serves what a test puts at a path, and can
+// also stall, cut a body short, drop the connection or answer slowly.
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qctest {
+
+struct Reply {
+    enum class Mode { Normal, Stall, Truncate, Drop };
+    int status = 200;
+    std::string contentType = "application/octet-stream";
+    std::string body;
+    Mode mode = Mode::Normal;
+    size_t truncateAt = 0;      // Truncate: bytes of the body sent before the connection closes
+    size_t repeatBody = 1;      // the body is sent this many times (a large answer without the memory)
+    bool sendCorsHeaders = false;
+};
+
+class HttpServer {
+public:
+    HttpServer();   // listens on an ephemeral port of 127.0.0.1
+    ~HttpServer();  // ends every connection and joins its threads
+
+    int port() const { return port_; }
+    std::string url(const std::string& path) const;
+
+    // What the server answers at `path` (the request target without the query, or with it if a
+    // route with the query exists). Unknown paths get 404.
+    void route(const std::string& path, Reply reply);
+    // Requests seen so far ("GET /a?b"), in order.
+    std::vector<std::string> requests() const;
+
+private:
+    void acceptLoop();
+    void serve(int fd);
+
+    int listenFd_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::thread acceptor_;
+    mutable std::mutex mu_;
+    std::map<std::string, Reply> routes_;
+    std::vector<std::string> requests_;
+    std::vector<int> clients_;
+    std::vector<std::thread> workers_;
+};
+
+// A port on 127.0.0.1 where nothing listens (connections are refused).
+int refusedPort();
+
+}  // namespace qctest

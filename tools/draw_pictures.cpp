@@ -1,0 +1,374 @@
+// Draws the program's pictures: the main window's skin, its picture buttons and strips, and the
+// icon (a 16-colour .ico with a transparency mask, and PNGs for the desktop).
+// Usage: draw-pictures OUTPUT_FOLDER
+
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <cstdio>
+
+namespace {
+
+const char* const kFont = "WenQuanYi Micro Hei";
+
+QFont font(int px, bool bold = false) {
+    QFont f(kFont);
+    f.setPixelSize(px);
+    f.setBold(bold);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+bool save24(const QImage& img, const QString& path) {
+    return img.convertToFormat(QImage::Format_RGB888).save(path, "BMP");
+}
+
+QImage gradientButton(QSize size, QColor top, QColor bottom, QColor border, const QString& text, int px) {
+    QImage img(size, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, size.height());
+    g.setColorAt(0, top);
+    g.setColorAt(0.5, top.lighter(104));
+    g.setColorAt(1, bottom);
+    p.fillRect(img.rect(), g);
+    p.setPen(border);
+    p.drawRect(img.rect().adjusted(0, 0, -1, -1));
+    p.setPen(QColor(255, 255, 255, 170));
+    p.drawLine(1, 1, size.width() - 2, 1);
+    p.setPen(Qt::black);
+    p.setFont(font(px, true));
+    p.drawText(img.rect(), Qt::AlignCenter, text);
+    return img;
+}
+
+void roundButton(QPainter& p, QPointF c, double r, const QString& glyph) {
+    QRadialGradient g(c - QPointF(r / 3, r / 3), r * 1.4);
+    g.setColorAt(0, QColor(250, 252, 255));
+    g.setColorAt(0.6, QColor(176, 204, 232));
+    g.setColorAt(1, QColor(92, 132, 178));
+    p.setPen(QPen(QColor(70, 100, 140), 1));
+    p.setBrush(g);
+    p.drawEllipse(c, r, r);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 50, 80));
+    QPainterPath path;
+    double s = r * 0.45;
+    if (glyph == "play") {
+        path.moveTo(c + QPointF(-s * 0.6, -s));
+        path.lineTo(c + QPointF(s, 0));
+        path.lineTo(c + QPointF(-s * 0.6, s));
+        path.closeSubpath();
+    } else if (glyph == "stop") {
+        path.addRect(QRectF(c - QPointF(s * 0.8, s * 0.8), QSizeF(s * 1.6, s * 1.6)));
+    } else {
+        double d = glyph == "next" ? 1 : -1;
+        for (double off : {-0.5, 0.4}) {
+            path.moveTo(c + QPointF(d * (off - 0.5) * s, -s * 0.8));
+            path.lineTo(c + QPointF(d * (off + 0.5) * s, 0));
+            path.lineTo(c + QPointF(d * (off - 0.5) * s, s * 0.8));
+            path.closeSubpath();
+        }
+    }
+    p.drawPath(path);
+}
+
+// The main window's background: a media player's skin.
+QImage skin() {
+    const int W = 588, H = 356;
+    QImage img(W, H, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    // Light blue and silver frame.
+    QLinearGradient frame(0, 0, 0, H);
+    frame.setColorAt(0, QColor(226, 236, 248));
+    frame.setColorAt(0.09, QColor(172, 198, 228));
+    frame.setColorAt(0.5, QColor(198, 214, 234));
+    frame.setColorAt(1, QColor(150, 176, 210));
+    p.fillRect(img.rect(), frame);
+    QLinearGradient silver(0, 0, W, 0);
+    silver.setColorAt(0, QColor(208, 214, 224));
+    silver.setColorAt(0.5, QColor(244, 246, 250));
+    silver.setColorAt(1, QColor(200, 208, 220));
+    p.fillRect(QRect(0, 0, W, 30), silver);
+    p.setPen(QColor(120, 146, 182));
+    p.drawLine(0, 30, W, 30);
+    p.setPen(QColor(255, 255, 255));
+    p.drawLine(0, 31, W, 31);
+    p.setPen(QPen(QColor(96, 124, 164), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(1, 1, W - 2, H - 2), 6, 6);
+
+    // Top edge: the product's mark.
+    p.setPen(Qt::NoPen);
+    QRadialGradient orb(QPointF(18, 13), 10);
+    orb.setColorAt(0, QColor(150, 230, 220));
+    orb.setColorAt(1, QColor(0, 118, 128));
+    p.setBrush(orb);
+    p.drawEllipse(QPointF(20, 15), 8, 8);
+    p.setPen(QColor(32, 58, 98));
+    p.setFont(font(14, true));
+    p.drawText(QRect(34, 4, 200, 22), Qt::AlignLeft | Qt::AlignVCenter, "晴川影音同乐会");
+    p.setPen(QColor(90, 110, 140));
+    p.setFont(font(11));
+    p.drawText(QRect(150, 4, 230, 22), Qt::AlignLeft | Qt::AlignVCenter, "网络电视 · 电台 · 电影 · 游戏");
+    for (int i = 0; i < 3; ++i) {  // window-style knobs at the right end
+        QPointF c(540 + i * 16, 15);
+        p.setPen(QPen(QColor(110, 134, 170), 1));
+        p.setBrush(QColor(226, 234, 244));
+        p.drawEllipse(c, 6, 6);
+    }
+
+    // Dark video area with the status words beneath it.
+    QRect video(8, 34, 391, 262);
+    QLinearGradient screen(0, video.top(), 0, video.bottom());
+    screen.setColorAt(0, QColor(18, 24, 34));
+    screen.setColorAt(1, QColor(4, 6, 10));
+    p.setPen(QPen(QColor(70, 90, 120), 1));
+    p.setBrush(screen);
+    p.drawRect(video);
+    p.setPen(QColor(150, 180, 220));
+    p.setFont(font(12));
+    p.drawText(QRect(12, 298, 200, 16), Qt::AlignLeft | Qt::AlignVCenter, "已停止");
+
+    // Right: the drop-down header over a film poster.
+    QRect header(404, 34, 178, 22);
+    QLinearGradient hg(0, header.top(), 0, header.bottom());
+    hg.setColorAt(0, QColor(250, 252, 255));
+    hg.setColorAt(1, QColor(190, 210, 236));
+    p.setPen(QPen(QColor(100, 128, 168), 1));
+    p.setBrush(hg);
+    p.drawRoundedRect(header, 3, 3);
+    p.setPen(QColor(30, 50, 90));
+    p.setFont(font(12, true));
+    p.drawText(header.adjusted(8, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, "正在播放");
+    QPainterPath arrow;
+    arrow.moveTo(header.right() - 16, header.top() + 9);
+    arrow.lineTo(header.right() - 8, header.top() + 9);
+    arrow.lineTo(header.right() - 12, header.top() + 14);
+    arrow.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 64, 104));
+    p.drawPath(arrow);
+
+    QRect poster(410, 62, 166, 232);
+    QLinearGradient sky(0, poster.top(), 0, poster.bottom());
+    sky.setColorAt(0, QColor(22, 30, 72));
+    sky.setColorAt(0.45, QColor(160, 70, 90));
+    sky.setColorAt(0.7, QColor(246, 170, 90));
+    sky.setColorAt(1, QColor(40, 24, 30));
+    p.setPen(QPen(QColor(70, 90, 120), 1));
+    p.setBrush(sky);
+    p.drawRect(poster);
+    p.save();
+    p.setClipRect(poster.adjusted(1, 1, 0, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 226, 170));
+    p.drawEllipse(QPointF(520, 170), 22, 22);  // setting sun
+    for (int i = 0; i < 14; ++i) {             // stars
+        p.setBrush(QColor(255, 255, 255, 120 + 9 * i));
+        p.drawEllipse(QPointF(414 + (i * 37) % 160, 68 + (i * 23) % 70), 1.1, 1.1);
+    }
+    QPainterPath hills;
+    hills.moveTo(poster.left(), 230);
+    hills.cubicTo(450, 180, 480, 200, 510, 215);
+    hills.cubicTo(540, 190, 560, 185, poster.right() + 1, 205);
+    hills.lineTo(poster.right() + 1, poster.bottom() + 1);
+    hills.lineTo(poster.left(), poster.bottom() + 1);
+    hills.closeSubpath();
+    p.setBrush(QColor(26, 18, 32));
+    p.drawPath(hills);
+    QPainterPath river;  // the clear river the product is named after
+    river.moveTo(470, poster.bottom() + 1);
+    river.cubicTo(500, 260, 530, 240, 525, 222);
+    river.cubicTo(540, 240, 530, 265, 545, poster.bottom() + 1);
+    river.closeSubpath();
+    p.setBrush(QColor(250, 190, 120, 170));
+    p.drawPath(river);
+    p.restore();
+    p.setPen(QColor(255, 244, 220));
+    p.setFont(font(22, true));
+    p.drawText(QRect(poster.left(), 92, poster.width(), 30), Qt::AlignCenter, "晴 川");
+    p.setFont(font(11));
+    p.drawText(QRect(poster.left(), 122, poster.width(), 18), Qt::AlignCenter, "影 音 同 乐 会");
+    p.setFont(font(10));
+    p.setPen(QColor(255, 230, 200, 200));
+    p.drawText(QRect(poster.left(), 272, poster.width(), 16), Qt::AlignCenter, "精彩频道 · 每日更新");
+
+    // Controls along the bottom: play, stop, skip and volume.
+    QRect deck(8, 300, 574, 50);
+    QLinearGradient dg(0, deck.top(), 0, deck.bottom());
+    dg.setColorAt(0, QColor(236, 242, 250));
+    dg.setColorAt(1, QColor(168, 192, 222));
+    p.setPen(QPen(QColor(110, 136, 172), 1));
+    p.setBrush(dg);
+    p.drawRoundedRect(deck, 8, 8);
+    roundButton(p, {36, 322}, 14, "play");
+    roundButton(p, {68, 322}, 10, "stop");
+    roundButton(p, {92, 322}, 9, "prev");
+    roundButton(p, {114, 322}, 9, "next");
+    p.setPen(QPen(QColor(96, 120, 156), 1));
+    p.setBrush(QColor(210, 222, 238));
+    p.drawRoundedRect(QRectF(134, 318, 240, 7), 3, 3);  // seek bar
+    // Volume: a speaker and a rising wedge, at the right beside the update button.
+    QPainterPath speaker;
+    speaker.moveTo(408, 318);
+    speaker.lineTo(413, 318);
+    speaker.lineTo(419, 312);
+    speaker.lineTo(419, 332);
+    speaker.lineTo(413, 326);
+    speaker.lineTo(408, 326);
+    speaker.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 64, 104));
+    p.drawPath(speaker);
+    QPainterPath wedge;
+    wedge.moveTo(426, 332);
+    wedge.lineTo(486, 332);
+    wedge.lineTo(486, 314);
+    wedge.closeSubpath();
+    QLinearGradient vg(426, 0, 486, 0);
+    vg.setColorAt(0, QColor(120, 200, 190));
+    vg.setColorAt(1, QColor(0, 120, 140));
+    p.setBrush(vg);
+    p.drawPath(wedge);
+    return img;
+}
+
+// The satellite dish: grey, with a blue-green bowl, on a round stand. `s` pixels square.
+void drawDish(QPainter& p, double s, bool smooth) {
+    p.setRenderHint(QPainter::Antialiasing, smooth);
+    p.scale(s / 32.0, s / 32.0);
+    const QColor dark(64, 64, 64), grey(128, 128, 128), silver(192, 192, 192), teal(0, 128, 128),
+        cyan(0, 192, 192);
+    // Round stand.
+    p.setPen(QPen(dark, 1));
+    p.setBrush(grey);
+    p.drawEllipse(QRectF(7, 25, 18, 6));
+    p.setBrush(silver);
+    p.drawEllipse(QRectF(9, 25, 14, 3.5));
+    // Post.
+    p.setBrush(grey);
+    p.drawRect(QRectF(14.5, 17, 3, 9));
+    // Bowl: an ellipse tilted to the upper right, rim in grey.
+    p.save();
+    p.translate(15, 12);
+    p.rotate(-35);
+    p.setPen(QPen(dark, 1));
+    p.setBrush(teal);
+    p.drawEllipse(QRectF(-12, -7, 24, 14));
+    p.setPen(Qt::NoPen);
+    p.setBrush(cyan);
+    p.drawEllipse(QRectF(-9, -5, 14, 8));
+    p.setPen(QPen(silver, 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(-12, -7, 24, 14), 200 * 16, 140 * 16);
+    p.restore();
+    // Feed arm and receiver.
+    p.setPen(QPen(grey, 1.5));
+    p.drawLine(QPointF(15, 12), QPointF(24, 4));
+    p.setPen(QPen(dark, 1));
+    p.setBrush(silver);
+    p.drawEllipse(QRectF(22, 2, 4, 4));
+}
+
+// Writes a 32 x 32, 16-colour icon with its transparency mask.
+bool writeIco(const QString& path) {
+    QImage art(32, 32, QImage::Format_ARGB32);
+    art.fill(Qt::transparent);
+    {
+        QPainter p(&art);
+        drawDish(p, 32, false);
+    }
+    // The standard 16 colours.
+    const QRgb palette[16] = {0xff000000, 0xff800000, 0xff008000, 0xff808000, 0xff000080, 0xff800080,
+                              0xff008080, 0xffc0c0c0, 0xff808080, 0xffff0000, 0xff00ff00, 0xffffff00,
+                              0xff0000ff, 0xffff00ff, 0xff00ffff, 0xffffffff};
+    auto nearest = [&](QRgb c) {
+        int best = 0, bestD = 1 << 30;
+        for (int i = 0; i < 16; ++i) {
+            int dr = qRed(c) - qRed(palette[i]), dg = qGreen(c) - qGreen(palette[i]), db = qBlue(c) - qBlue(palette[i]);
+            int d = dr * dr + dg * dg + db * db;
+            if (d < bestD) bestD = d, best = i;
+        }
+        return best;
+    };
+    QByteArray xorBits, andBits;
+    for (int y = 31; y >= 0; --y) {  // bottom-up rows
+        for (int x = 0; x < 32; x += 2) {
+            auto idx = [&](int px) {
+                QRgb c = art.pixel(px, y);
+                return qAlpha(c) < 128 ? 0 : nearest(c);
+            };
+            xorBits.append(static_cast<char>(idx(x) << 4 | idx(x + 1)));
+        }
+        for (int x = 0; x < 32; x += 8) {
+            unsigned char b = 0;
+            for (int k = 0; k < 8; ++k)
+                if (qAlpha(art.pixel(x + k, y)) < 128) b |= 0x80 >> k;
+            andBits.append(static_cast<char>(b));
+        }
+    }
+    QByteArray ico;
+    auto u16 = [&](int v) { ico.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8 & 0xFF)); };
+    auto u32 = [&](quint32 v) { u16(v & 0xFFFF); u16(v >> 16); };
+    const quint32 bytes = 40 + 16 * 4 + xorBits.size() + andBits.size();
+    u16(0); u16(1); u16(1);                          // icon file, one image
+    ico.append(char(32)).append(char(32)).append(char(16)).append(char(0));
+    u16(1); u16(4); u32(bytes); u32(6 + 16);         // planes, bits, size, offset
+    u32(40); u32(32); u32(64); u16(1); u16(4);       // header: height counts both masks
+    u32(0); u32(xorBits.size() + andBits.size()); u32(0); u32(0); u32(16); u32(0);
+    for (QRgb c : palette) ico.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(0));
+    ico.append(xorBits).append(andBits);
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(ico) == ico.size();
+}
+
+bool writePng(const QString& path, int size) {
+    QImage img(size, size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    {
+        QPainter p(&img);
+        drawDish(p, size, true);
+    }
+    return img.save(path, "PNG");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: draw-pictures OUTPUT_FOLDER\n");
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    QImage strip(19, 42, QImage::Format_RGB32);
+    {
+        QPainter p(&strip);
+        QLinearGradient g(0, 0, 0, 42);
+        g.setColorAt(0, QColor(214, 230, 248));
+        g.setColorAt(1, QColor(150, 182, 222));
+        p.fillRect(strip.rect(), g);
+    }
+    bool ok = save24(skin(), out.filePath("image1.bmp")) &&
+              save24(gradientButton({64, 30}, QColor(222, 238, 252), QColor(150, 196, 236), QColor(90, 130, 180),
+                                    "升级更新", 13),
+                     out.filePath("image3.bmp")) &&
+              save24(gradientButton({70, 20}, QColor(236, 240, 248), QColor(182, 196, 220), QColor(110, 130, 165),
+                                    "全屏观看", 12),
+                     out.filePath("image6.bmp")) &&
+              save24(strip, out.filePath("image4.bmp")) && save24(strip, out.filePath("image5.bmp")) &&
+              writeIco(out.filePath("qingchuan.ico")) && writePng(out.filePath("qingchuan.png"), 128);
+    if (!ok) std::fprintf(stderr, "draw-pictures: could not write into %s\n", argv[1]);
+    return ok ? 0 : 1;
+}
