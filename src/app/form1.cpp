@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTimer>
 
@@ -19,6 +20,20 @@
 static void initResources() { Q_INIT_RESOURCE(resources); }
 
 namespace qc {
+
+namespace {
+
+// Long menus scroll in one column instead of breaking into several.
+class MenuStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override {
+        if (hint == SH_Menu_Scrollable) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
+}  // namespace
 
 TForm1::TForm1(Shell& shell, const std::vector<std::string>& engineArgs)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -90,10 +105,13 @@ void TForm1::buildMenuBar() {
     small.setPixelSize(12);
     bar->setFont(small);
     bar->setStyleSheet("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 3px 6px; }");
+    menuStyle_ = new MenuStyle;
+    menuStyle_->setParent(this);
     for (const Entry& menu : Catalogue::builtIn().menus()) {
         if (!menu.visible) continue;  // hidden for the life of the program: never built
         QMenu* sub = bar->addMenu(QString::fromStdString(menu.caption));
         sub->setObjectName(QString::fromStdString(menu.name));
+        sub->setStyle(menuStyle_);
         addEntries(sub, menu);
     }
 }
@@ -105,6 +123,7 @@ void TForm1::addEntries(QMenu* menu, const Entry& group) {
         if (e.isGroup()) {
             QMenu* sub = menu->addMenu(QString::fromStdString(e.caption));
             sub->setObjectName(QString::fromStdString(e.name));
+            sub->setStyle(menuStyle_);
             if (e.action != Action::None)
                 connect(sub, &QMenu::aboutToShow, this, [this, entry] {
                     guarded([&] { if (dispatcher_) dispatcher_->opened(*entry); });

@@ -13,6 +13,7 @@
 class QFrame;
 class QMenu;
 class QPlainTextEdit;
+class QStyle;
 class QTimer;
 
 namespace qc {
@@ -55,6 +56,7 @@ private:
 
     Shell& shell_;
     std::optional<Dispatcher> dispatcher_;
+    QStyle* menuStyle_ = nullptr;
 };
 
 }  // namespace qc

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QProxyStyle>
 #include <memory>
 
 #include "app/app_text.h"
@@ -15,16 +14,6 @@
 
 namespace {
 
-// Long menus scroll in one column instead of breaking into several.
-class MenuStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* ret) const override {
-        if (hint == SH_Menu_Scrollable) return 1;
-        return QProxyStyle::styleHint(hint, option, widget, ret);
-    }
-};
-
 struct Windows {
     std::unique_ptr<qc::TForm1> form1;
     std::unique_ptr<qc::TForm8> form8;
@@ -34,7 +23,7 @@ struct Windows {
 Windows createWindows(qc::Shell& shell) {
     Windows w;
     w.form1 = std::make_unique<qc::TForm1>(shell);
-    w.form8 = std::make_unique<qc::TForm8>();
+    w.form8 = std::make_unique<qc::TForm8>(shell);
     w.form4 = std::make_unique<qc::TForm4>();
     w.form1->attach(w.form4->ShockwaveFlash1(), *w.form4, *w.form8);
     return w;
@@ -46,7 +35,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString exe = QCoreApplication::applicationFilePath();
     qc::setApplicationTitle(qc::applicationTitle(exe.toStdString()));
-    app.setStyle(new MenuStyle);
     app.setWindowIcon(QIcon(":/pictures/qingchuan.ico"));
     app.setQuitOnLastWindowClosed(false);  // only the main window ends the program
 

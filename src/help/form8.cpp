@@ -1,13 +1,68 @@
 #include "help/form8.h"
 
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include "app/guard.h"
+
 namespace qc {
 
-TForm8::TForm8() {
+namespace {
+
+QFont windowFont(int pixels) {
+    QFont f("MS Sans Serif");
+    f.setPixelSize(pixels);
+    return f;
+}
+
+QLabel* label(QWidget* parent, const char* name, int left, int top, const QString& text, const QFont& font,
+              const QColor& colour) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setFont(font);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, colour);
+    l->setPalette(p);
+    l->move(left, top);
+    l->adjustSize();  // each label is as large as its own text, trailing blanks included
+    return l;
+}
+
+}  // namespace
+
+TForm8::TForm8(Shell& shell) : shell_(shell) {
     setObjectName("Form8");
     setWindowTitle("关于");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(266, 196);
+    // The desktop's colour for the text of inactive captions.
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(216, 228, 248));
+    setPalette(p);
+    setAutoFillBackground(true);
+
+    const QFont font = windowFont(11);
+    const QColor text = palette().color(QPalette::WindowText);
+    QFont title = windowFont(13);
+    title.setUnderline(true);
+    Label3 = label(this, "Label3", 72, 16, "晴川影音同乐会            ", title, QColor(0, 0, 128));
+    Label1 = label(this, "Label1", 32, 48, "版权所有 © 2004-2026 晴川工作室，请勿盗版。", font, text);
+    Label4 = label(this, "Label4", 32, 96, "制作：晴川工作室", font, text);
+    Label5 = label(this, "Label5", 32, 120, QString("电子邮件：") + kMakerMail, font, text);
+    Label6 = label(this, "Label6", 32, 144, "QQ：20046688", font, Qt::black);
+    Label7 = label(this, "Label7", 8, 168, "请实时升级更新，更多精彩频道等着你。            ", font, QColor(128, 0, 0));
+    Label5->installEventFilter(this);
+}
+
+void TForm8::Label5Click() { shell_.open(std::string("mailto:") + kMakerMail); }
+
+bool TForm8::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Label5 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        guarded([this] { Label5Click(); });
+    return SecondaryForm::eventFilter(watched, event);
 }
 
 void TForm8::firstShow() {

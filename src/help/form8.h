@@ -1,16 +1,35 @@
 #pragma once
-// The About window.
+// The About window: the product's name, the maker's contact lines, and a mail link.
 
 #include "app/secondary_form.h"
+#include "app/shell.h"
+
+class QLabel;
 
 namespace qc {
 
+// The maker, as the About window and the Help menu name it.
+inline constexpr const char* kMakerMail = "qingchuan@qingchuan.example";
+
 class TForm8 : public SecondaryForm {
 public:
-    TForm8();
+    explicit TForm8(Shell& shell);
+
+    void Label5Click();
+
+    QLabel* Label3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
 
 protected:
     void firstShow() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Shell& shell_;
 };
 
 }  // namespace qc
