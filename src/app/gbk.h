@@ -12,5 +12,7 @@ std::string utf8ToGbk(std::string_view utf8);
 std::string gbkToUtf8(std::string_view gbk);
 // True when the bytes are well-formed UTF-8.
 bool isValidUtf8(std::string_view bytes);
+// The bytes with every malformed UTF-8 sequence replaced by U+FFFD.
+std::string repairUtf8(std::string_view bytes);
 
 }  // namespace qc

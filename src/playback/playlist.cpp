@@ -195,7 +195,8 @@ void parseReference(std::string_view text, std::string_view base, Playlist& out)
 }  // namespace
 
 std::string decodeText(std::string_view b) {
-    if (b.size() >= 3 && b.substr(0, 3) == "\xEF\xBB\xBF") return std::string(b.substr(3));
+    // Marked or declared UTF-8 may still hold malformed bytes: they must not reach the engine.
+    if (b.size() >= 3 && b.substr(0, 3) == "\xEF\xBB\xBF") return repairUtf8(b.substr(3));
     if (b.size() >= 2 && b.substr(0, 2) == "\xFF\xFE") return utf16ToUtf8(b.substr(2), false);
     if (b.size() >= 2 && b.substr(0, 2) == "\xFE\xFF") return utf16ToUtf8(b.substr(2), true);
     std::string head = lowerCopy(b.substr(0, 200));
@@ -203,7 +204,7 @@ std::string decodeText(std::string_view b) {
     if (head.rfind("<?xml", 0) == 0 && decl != std::string::npos) {
         std::string_view rest = std::string_view(head).substr(decl);
         if (rest.find("utf-8") != std::string_view::npos && rest.find("utf-8") < 20 && isValidUtf8(b))
-            return std::string(b);
+            return std::string(b);  // declared UTF-8 that isn't falls through to GBK below
         if (rest.find("gb") != std::string_view::npos && rest.find("gb") < 20) return gbkToUtf8(b);
     }
     if (isValidUtf8(b)) return std::string(b);

@@ -64,3 +64,13 @@ TEST(Playlist, NumericCharacterReferences) {
     EXPECT_THAT(qc::parsePlaylist("<asx><ref href=\"mms://h.example/&#x53F0;&#21488;&bogus;\"/></asx>").refs,
                 ElementsAre("mms://h.example/台台&bogus;"));
 }
+
+// Found by fuzzing: a byte-order mark before malformed UTF-8 let the bad bytes through to the
+// refs, which go to the engine as UTF-8.
+TEST(Playlist, MalformedTextAfterAByteOrderMarkIsRepaired) {
+    auto p = qc::parsePlaylist("\xEF\xBB\xBF<asx><ref href=\"mms://h\xD2\x9A\x87\xA2mple/&#x53F0;&amp;x\"/></asx>");
+    ASSERT_EQ(p.refs.size(), 1u);
+    EXPECT_TRUE(qc::isValidUtf8(p.refs[0]));
+    EXPECT_EQ(p.refs[0], "mms://h\xD2\x9A\xEF\xBF\xBD\xEF\xBF\xBDmple/台&x");
+    EXPECT_EQ(qc::repairUtf8("a\xC0\xAF" "b"), "a\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+}

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Start-up of the viewer against the floor, alternating, on the current X server.
+# Usage: startup.sh BUILD_DIR RUNS
+set -euo pipefail
+build=$1 runs=$2
+caption="晴川影音同乐会 V1.31"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for _ in $(seq "$runs"); do
+    "$build/bench/map-timer" "$caption" "$build/qingchuan" >>"$work/viewer"
+    "$build/bench/map-timer" "$caption" "$build/bench/qingchuan-floor" >>"$work/floor"
+done
+median() { sort -n "$1" | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+v=$(median "$work/viewer")
+f=$(median "$work/floor")
+printf 'start-up to window mapped (median of %s): viewer %s ms, floor %s ms, ratio %.2f\n' "$runs" "$v" "$f" \
+    "$(echo "$v / $f" | bc -l)"
