@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libcurl4-openssl-dev
+  # the games window's Flash engine: Ruffle (npm) in Qt WebEngine and its helper process
+  qt6-webengine-dev libqt6webenginecore6-bin
   # run: Chinese text on screen, and the desktop's "open" for browse entries
   fonts-wqy-microhei xdg-utils
   # tests and benchmarks

@@ -11,6 +11,7 @@
 #include "app/xdg_shell.h"
 #include "help/form8.h"
 #include "playback/form4.h"
+#include "playback/ruffle_flash.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ Windows createWindows(qc::Shell& shell) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    qc::prepareFlashEngine();  // the web engine takes its switches and our scheme only this early
     QApplication app(argc, argv);
     const QString exe = QCoreApplication::applicationFilePath();
     qc::setApplicationTitle(qc::applicationTitle(exe.toStdString()));

@@ -2,32 +2,36 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "playback/ruffle_flash.h"
 
 namespace qc {
 
-namespace {
-// Holds the movie's address until the Flash engine is built in; plays nothing.
-class MovieAddress : public FlashControl {
-public:
-    void setMovie(const std::string& address) override { movie_ = address; }
-
-private:
-    std::string movie_;
-};
-}  // namespace
-
-TForm4::TForm4() : flash_(std::make_unique<MovieAddress>()) {
+TForm4::TForm4() : flash_(new RuffleFlash(this)) {
     setObjectName("Form4");
     setWindowTitle("休闲游戏");
     setGeometry(204, 157, 544, 375);
+    auto* fill = new QVBoxLayout(this);  // alClient: the control follows every size of the window
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->setSpacing(0);
+    fill->addWidget(flash_);
 }
 
 TForm4::~TForm4() = default;
 
+FlashControl& TForm4::ShockwaveFlash1() { return *flash_; }
+
 void TForm4::firstShow() {
     showMaximized();
-    // Without a window manager there is nobody to maximise it: take the whole work area.
-    if (!isMaximized()) setGeometry((screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry());
+    // Without a window manager nobody maximises it, though Qt reports it maximised all the same:
+    // if the work area is still not covered a little later, take it ourselves.
+    QTimer::singleShot(kWindowManagerGraceMs, this, [this] {
+        if (!isVisible() || isMinimized() || !isMaximized()) return;
+        const QRect work = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
+        if (!frameGeometry().contains(work)) setGeometry(work);
+    });
 }
 
 }  // namespace qc

@@ -1,0 +1,118 @@
+#include "playback/ruffle_flash.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <stdexcept>
+
+#include "playback/ruffle_scheme.h"
+
+static void initRuffleResources() { Q_INIT_RESOURCE(ruffle); }
+
+namespace qc {
+
+namespace {
+
+// The player's page: it goes nowhere else, and opens no windows.
+class GamePage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
+        return url.scheme() == kRuffleScheme;
+    }
+};
+
+bool helperProcessPresent() {
+    const QString name = "QtWebEngineProcess";
+    for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath),
+                               QCoreApplication::applicationDirPath()}) {
+        QFileInfo helper(dir + "/" + name);
+        if (helper.isFile() && helper.isExecutable()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void prepareFlashEngine() {
+    // Chromium sends nothing of its own anywhere: the only traffic is the movie, through us.
+    QByteArray flags =
+        "--disable-gpu --disable-background-networking --disable-component-update --disable-domain-reliability"
+        " --disable-sync --disable-breakpad --no-pings --dns-prefetch-disable --no-proxy-server"
+        " --disable-features=NetworkTimeServiceQuerying,OptimizationHints,MediaRouter,AutofillServerCommunication";
+    if (geteuid() == 0) flags += " --no-sandbox";  // Chromium refuses to run as root with its sandbox
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    registerRuffleScheme();
+}
+
+RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
+    setObjectName("ShockwaveFlash1");
+    initRuffleResources();
+    if (!ruffleSchemeRegistered())
+        throw std::runtime_error("The Flash component could not be created: its scheme was registered too late");
+    for (const char* file : {":/ruffle/ruffle.js", ":/ruffle/player.html", ":/ruffle/shim.js"})
+        if (!QFileInfo::exists(file))
+            throw std::runtime_error(std::string("The Flash component could not be created: ") + file + " is missing");
+    if (!helperProcessPresent())
+        throw std::runtime_error("The Flash component could not be created: QtWebEngineProcess is missing");
+}
+
+RuffleFlash::~RuffleFlash() {
+    // The page must go before its profile.
+    delete page_;
+}
+
+void RuffleFlash::setMovie(const std::string& address) {
+    pending_ = QString::fromStdString(address);
+    if (ready_)
+        playPending();
+    else if (!loading_)
+        startPage();
+}
+
+void RuffleFlash::startPage() {
+    if (!page_) {
+        profile_ = new QWebEngineProfile(this);  // off the record: nothing is written to disk
+        profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        scheme_ = new RuffleScheme(this);
+        profile_->installUrlSchemeHandler(kRuffleScheme, scheme_);
+        page_ = new GamePage(profile_, this);
+        page_->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+        page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+        page_->setBackgroundColor(Qt::black);
+        setPage(page_);
+        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            loading_ = false;
+            ready_ = ok;
+            if (ok) playPending();
+        });
+        // A crashed page is loaded afresh with the next movie.
+        connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] { ready_ = loading_ = false; });
+    }
+    loading_ = true;
+    page_->load(QUrl(kRuffleOrigin + "/player.html"));
+}
+
+void RuffleFlash::playPending() {
+    const QString arg = QString::fromUtf8(QJsonDocument(QJsonArray{pending_}).toJson(QJsonDocument::Compact));
+    page_->runJavaScript("qcPlay(" + arg + "[0]);", [this, page = QPointer<QWebEnginePage>(page_)](const QVariant& played) {
+        // The player showed its error panel: start a fresh page, which then plays the pending movie.
+        if (page && page == page_ && ready_ && !played.toBool()) {
+            ready_ = false;
+            startPage();
+        }
+    });
+}
+
+}  // namespace qc
