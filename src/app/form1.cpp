@@ -15,6 +15,8 @@
 #include "app/guard.h"
 #include "app/picture.h"
 #include "playback/vlc_player.h"
+#include "update/qt_update.h"
+#include "update/update_address.h"
 
 // The pictures live in a static library, whose resources must be registered by hand.
 static void initResources() { Q_INIT_RESOURCE(resources); }
@@ -85,6 +87,7 @@ TForm1::TForm1(Shell& shell, const std::vector<std::string>& engineArgs)
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     Timer1->start();
+    update_ = std::make_unique<MainWindowUpdate>(*this, *m, *Timer1, updateDescriptorAddress());
 
     adjustSize();
     setFixedSize(sizeHint());
@@ -150,9 +153,9 @@ void TForm1::Image6Click() { toggleFullScreen(*WindowsMediaPlayer1); }
 
 void TForm1::WindowsMediaPlayer1DoubleClick(short, short, int, int) { toggleFullScreen(*WindowsMediaPlayer1); }
 
-void TForm1::Image3Click() {}
+void TForm1::Image3Click() { update_->Image3Click(); }
 
-void TForm1::Timer1Timer() { Timer1->stop(); }
+void TForm1::Timer1Timer() { update_->Timer1Timer(); }
 
 void TForm1::closeEvent(QCloseEvent* e) {
     // The main window ends the program, whatever else is open.

@@ -18,6 +18,7 @@ class QTimer;
 
 namespace qc {
 
+class MainWindowUpdate;
 class TImage;
 class TWindowsMediaPlayer;
 
@@ -57,6 +58,7 @@ private:
     Shell& shell_;
     std::optional<Dispatcher> dispatcher_;
     QStyle* menuStyle_ = nullptr;
+    std::unique_ptr<MainWindowUpdate> update_;  // the two update checks
 };
 
 }  // namespace qc

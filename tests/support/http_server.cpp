@@ -59,6 +59,23 @@ HttpServer::HttpServer() {
     acceptor_ = std::thread([this] { acceptLoop(); });
 }
 
+HttpServer::HttpServer(int port) {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0) throw std::runtime_error("socket");
+    int one = 1;
+    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listenFd_, 64) != 0) {
+        ::close(listenFd_);
+        throw std::runtime_error("bind/listen on port " + std::to_string(port));
+    }
+    port_ = port;
+    acceptor_ = std::thread([this] { acceptLoop(); });
+}
+
 HttpServer::~HttpServer() {
     stopping_ = true;
     ::shutdown(listenFd_, SHUT_RDWR);
@@ -136,8 +153,10 @@ void HttpServer::serve(int fd) {
     } else if (reply.mode != Reply::Mode::Drop) {
         size_t total = reply.body.size() * reply.repeatBody;
         std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reason(reply.status) +
-                           "\r\nContent-Type: " + reply.contentType + "\r\nContent-Length: " + std::to_string(total) +
-                           "\r\nConnection: close\r\n";
+                           "\r\nContent-Type: " + reply.contentType + "\r\n";
+        if (!reply.omitContentLength) head += "Content-Length: " + std::to_string(total) + "\r\n";
+        head += "Connection: close\r\n";
+        for (const std::string& h : reply.headers) head += h + "\r\n";
         if (reply.sendCorsHeaders) head += "Access-Control-Allow-Origin: *\r\n";
         head += "\r\n";
         bool ok = sendAll(fd, head.data(), head.size());

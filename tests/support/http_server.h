@@ -21,11 +21,16 @@ struct Reply {
     size_t truncateAt = 0;      // Truncate: bytes of the body sent before the connection closes
     size_t repeatBody = 1;      // the body is sent this many times (a large answer without the memory)
     bool sendCorsHeaders = false;
+    // Extra header lines, each "Name: value" (a redirect's Location, say).
+    std::vector<std::string> headers;
+    // No Content-Length: the body ends when the connection closes.
+    bool omitContentLength = false;
 };
 
 class HttpServer {
 public:
     HttpServer();   // listens on an ephemeral port of 127.0.0.1
+    explicit HttpServer(int port);  // listens on this port of 127.0.0.1
     ~HttpServer();  // ends every connection and joins its threads
 
     int port() const { return port_; }

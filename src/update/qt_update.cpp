@@ -1,0 +1,103 @@
+#include "update/qt_update.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/gbk.h"
+
+namespace qc {
+
+namespace {
+
+// QMessageBox centres itself on its parent; these boxes go to the middle of the screen.
+class ScreenCentredBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* e) override {
+        QMessageBox::showEvent(e);
+        if (e->spontaneous()) return;
+        QScreen* s = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+        if (!s) return;
+        const QRect area = s->availableGeometry();
+        const QSize size = frameGeometry().size();
+        move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+};
+
+std::string replaceAll(std::string s, std::string_view from, std::string_view to) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        if (s.compare(i, from.size(), from) == 0) {
+            out += to;
+            i += from.size();
+        } else {
+            out += s[i++];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void QtMessageBoxes::show(MessageKind kind, const std::string& textUtf8) {
+    const bool info = kind == MessageKind::Information;
+    ScreenCentredBox box(info ? QMessageBox::Information : QMessageBox::Question,
+                         info ? QStringLiteral("Information") : QStringLiteral("Confirm"),
+                         QString::fromStdString(textUtf8), QMessageBox::NoButton, parent_);
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    ok->setText(QStringLiteral("OK"));
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);  // Escape and the close box press it too
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void QtMemo::setText(const std::string& gbk) {
+    // One line break inside the widget for each CR LF of the port.
+    const std::string lines = replaceAll(replaceAll(gbk, "\r\n", "\n"), "\r", "\n");
+    m_.setPlainText(QString::fromStdString(gbkToUtf8(lines)));
+}
+
+std::string QtMemo::text() const {
+    return utf8ToGbk(replaceAll(m_.toPlainText().toStdString(), "\n", "\r\n"));
+}
+
+void QtTimer::disable() { t_.stop(); }
+
+std::string QtUpdateHost::caption() const { return window_.windowTitle().toStdString(); }
+
+std::string QtUpdateHost::executableFolder() const {
+    return QCoreApplication::applicationDirPath().toStdString() + "/";
+}
+
+void QtUpdateHost::closeMainWindow() { window_.close(); }
+
+void DetachedLauncher::startDetached(const std::string& program) {
+    QProcess::startDetached(QString::fromStdString(program), {});
+}
+
+MainWindowUpdate::MainWindowUpdate(QWidget& mainWindow, QPlainTextEdit& m, QTimer& Timer1,
+                                   std::string address, DownloadLimits limits)
+    : download_(limits),
+      memo_(m),
+      boxes_(&mainWindow),
+      host_(mainWindow),
+      timer_(Timer1),
+      ports_{std::move(address), download_, memo_, boxes_, host_, launcher_} {}
+
+void MainWindowUpdate::Image3Click() { interactiveCheck(ports_); }
+
+void MainWindowUpdate::Timer1Timer() { silentCheck(ports_, timer_); }
+
+}  // namespace qc

@@ -1,0 +1,130 @@
+#!/bin/sh
+# The update check of the real viewer under Xvfb, built with its descriptor on 127.0.0.1 (inside
+# this test's network namespace): start-up says nothing when the tags are equal, 升级更新 then says
+# so, and a different tag at start-up is announced, closes the viewer and starts the updater.
+# Usage: update.sh BUILD_DIR VIEWER TOOL PORT
+. "$(dirname "$0")/lib.sh"
+build=$1
+viewer_exe=$2
+tool=$3
+port=$4
+caption="晴川影音同乐会 V1.31"
+# A failure also shows the end of the X server's log.
+fail() {
+    echo "FAIL: $*" >&2
+    tail -n 5 "$work/xvfb.log" >&2
+    ls -l /tmp/.X11-unix >&2
+    exit 1
+}
+start_xvfb
+install_recording_shell
+
+# The updater is looked for beside the executable: a copy of the viewer next to a fake one.
+app="$work/app"
+mkdir -p "$app"
+cp "$viewer_exe" "$app/qingchuan"
+cat >"$app/update.exe" <<EOS
+#!/bin/sh
+echo "\$0" >"$work/updater-ran"
+EOS
+chmod +x "$app/update.exe"
+
+printf '1.31\r\nnotes\r\n' >"$work/served"
+"$tool" serve "$port" "$work/served" "$work/requests" >"$work/server.log" 2>&1 &
+pids="$pids $!"
+wait_for 10 grep -qx ready "$work/requests" || fail "the descriptor server did not start"
+
+requests() { grep -c '^GET /update.txt$' "$work/requests" || true; }
+boxes() { timeout 5 xdotool search --onlyvisible --name '^(Information|Confirm)$' 2>/dev/null; }
+# Conditions for wait_for, evaluated afresh at every try.
+requests_at_least() { [ "$(requests)" -ge "$1" ]; }
+a_box_is_up() { [ -n "$(boxes)" ]; }
+no_box_is_up() { [ -z "$(boxes)" ]; }
+# xdotool can block while windows come and go: every call has a bound.
+main_window() { timeout 5 xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null; }
+
+start_viewer() {
+    "$app/qingchuan" >"$work/viewer.log" 2>&1 &
+    viewer=$!
+    pids="$viewer $pids"
+    wait_for 30 main_window || fail "no main window: $(tail -n 5 "$work/viewer.log")"
+    wid=$(main_window | head -n 1)
+    eval "$(timeout 10 xdotool getwindowgeometry --shell "$wid")"
+    bar=$((HEIGHT - 341))
+}
+
+# The box's text can't be read from outside: its picture is compared with that of a box the
+# check's own adapter shows with the expected text (and differs from one with another text).
+shot_box() {
+    sleep 0.5  # let it paint
+    timeout 15 import -window "$(boxes | head -n 1)" "$1" || fail "no picture of the box"
+}
+press_ok() {
+    timeout 10 xdotool windowfocus "$(boxes | head -n 1)" 2>/dev/null || true
+    sleep 0.2
+    timeout 10 xdotool key Return
+}
+# Waits up to $2 seconds for process $1 (ours) to end; its exit code is left in $rc.
+wait_end() {
+    for _ in $(seq $(($2 * 10))); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$1" 2>/dev/null && return 1
+    rc=0
+    wait "$1" || rc=$?
+    return 0
+}
+reference() {  # kind text file
+    "$tool" box "$1" "$2" >"$work/reference.log" 2>&1 &
+    ref=$!
+    pids="$ref $pids"
+    wait_for 20 a_box_is_up || fail "no reference box: $(tail -n 5 "$work/reference.log")"
+    shot_box "$3"
+    press_ok
+    wait_for 10 no_box_is_up || fail "the reference box stayed"
+    wait_end "$ref" 10 || fail "the reference box's program did not end"
+}
+same_picture() { timeout 30 compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
+
+# 1. Equal tags: the start-up check downloads the descriptor and says nothing.
+start_viewer
+wait_for 15 requests_at_least 1 || fail "no start-up check"
+wait_for 10 cmp -s "$work/served" "$app/update.txt" || fail "the descriptor was not stored beside the viewer"
+sleep 1
+[ -z "$(boxes)" ] || fail "the start-up check spoke although the tags are equal"
+kill -0 "$viewer" || fail "the viewer ended"
+
+# 升级更新 (Image3 at 496,308, 65 x 33) reports the same.
+timeout 10 xdotool mousemove $((X + 528)) $((Y + bar + 324)) click 1
+wait_for 15 a_box_is_up || fail "no box after a click on Image3"
+[ "$(timeout 10 xdotool getwindowname "$(boxes | head -n 1)")" = Information ] || fail "not an information box"
+wait_for 5 requests_at_least 2 || fail "the click did not download the descriptor"
+shot_box "$work/box-equal.png"
+press_ok
+wait_for 10 no_box_is_up || fail "OK did not close the box"
+kill -0 "$viewer" || fail "the viewer ended after the box"
+reference information "已经是最新版本，谢谢。" "$work/ref-equal.png"
+reference information "网络连接失败，请稍候重试。" "$work/ref-failed.png"
+! same_picture "$work/ref-equal.png" "$work/ref-failed.png" || fail "the pictures don't tell the texts apart"
+same_picture "$work/box-equal.png" "$work/ref-equal.png" || fail "the box does not say 已经是最新版本，谢谢。"
+kill "$viewer"
+wait_end "$viewer" 10 || fail "the viewer did not end when told to"
+
+# 2. A different tag at start-up: announced; after OK the viewer ends and the updater runs.
+printf '1.30\r\n' >"$work/served"
+sleep 0.2
+before=$(requests)
+start_viewer
+wait_for 15 a_box_is_up || fail "no announcement of the new version"
+wait_for 5 requests_at_least $((before + 1)) || fail "no download at start-up"
+[ "$(timeout 10 xdotool getwindowname "$(boxes | head -n 1)")" = Confirm ] || fail "not a confirmation box"
+shot_box "$work/box-new.png"
+[ ! -e "$work/updater-ran" ] || fail "the updater started before the box was closed"
+press_ok
+wait_end "$viewer" 10 || fail "the viewer did not end after the hand-over"
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+wait_for 10 test -s "$work/updater-ran" || fail "the updater did not run"
+reference confirm "晴川检测到有新版本可供升级。" "$work/ref-new.png"
+reference confirm "检测到有新版本可供升级，马上升级？" "$work/ref-ask.png"
+! same_picture "$work/ref-new.png" "$work/ref-ask.png" || fail "the pictures don't tell the texts apart"
+same_picture "$work/box-new.png" "$work/ref-new.png" || fail "the box does not say 晴川检测到有新版本可供升级。"
+[ "$(cat "$work/updater-ran")" = "$app/update.exe" ] || fail "updater started as $(cat "$work/updater-ran")"
+echo "update: silent when equal, 升级更新 reports, a new version hands over to the updater"
