@@ -19,24 +19,13 @@
 #include "app/startup.h"
 #include "catalogue/catalogue.h"
 #include "clips.h"
+#include "gui_fakes.h"
 #include "playback/player_status.h"
 #include "playback/vlc_player.h"
 
 using namespace qctest;
 
 namespace {
-
-struct RecordingShell : qc::Shell {
-    void open(const std::string& a) override { opened.push_back(a); }
-    std::vector<std::string> opened;
-};
-struct RecordingWindow : qc::SecondaryWindow {
-    void showWindow() override { ++shown; }
-    int shown = 0;
-};
-struct RefusingFlash : qc::FlashControl {
-    void setMovie(const std::string&) override { throw std::runtime_error("The control refused the movie"); }
-};
 
 class Form1Test : public ::testing::Test {
 protected:

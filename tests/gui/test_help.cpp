@@ -10,6 +10,7 @@
 
 #include "app/form1.h"
 #include "clips.h"
+#include "gui_fakes.h"
 #include "help/form8.h"
 #include "http_server.h"
 #include "playback/vlc_player.h"
@@ -17,17 +18,6 @@
 using namespace qctest;
 
 namespace {
-
-struct RecordingShell : qc::Shell {
-    void open(const std::string& a) override { opened.push_back(a); }
-    std::vector<std::string> opened;
-};
-struct NoFlash : qc::FlashControl {
-    void setMovie(const std::string&) override {}
-};
-struct NoWindow : qc::SecondaryWindow {
-    void showWindow() override {}
-};
 
 class HelpTest : public ::testing::Test {
 protected:
@@ -50,8 +40,8 @@ protected:
     }
 
     RecordingShell shell;
-    NoFlash flash;
-    NoWindow games;
+    IdleFlash flash;
+    RecordingWindow games;
     std::unique_ptr<qc::TForm1> form1;
     std::unique_ptr<qc::TForm8> form8;
 };

@@ -10,22 +10,12 @@
 #include "app/form1.h"
 #include "catalogue/catalogue.h"
 #include "clips.h"
+#include "gui_fakes.h"
 #include "playback/vlc_player.h"
 
 using namespace qctest;
 
 namespace {
-
-struct RecordingShell : qc::Shell {
-    void open(const std::string& a) override { opened.push_back(a); }
-    std::vector<std::string> opened;
-};
-struct NoFlash : qc::FlashControl {
-    void setMovie(const std::string&) override {}
-};
-struct NoWindow : qc::SecondaryWindow {
-    void showWindow() override {}
-};
 
 class MenusTest : public ::testing::Test {
 protected:
@@ -63,8 +53,8 @@ protected:
     }
 
     RecordingShell shell;
-    NoFlash flash;
-    NoWindow window;
+    IdleFlash flash;
+    RecordingWindow window;
     std::unique_ptr<qc::TForm1> form;
 };
 
