@@ -55,7 +55,7 @@ protected:
     void SetUp() override {
         widget = std::make_unique<QWidget>();
         widget->resize(389, 305);
-        player = new qc::TWindowsMediaPlayer(widget.get());
+        player = new qc::TWindowsMediaPlayer(widget.get(), {"--aout=adummy"});  // no sound device here
         player->resize(389, 305);
         player->setConnectTimeout(2000);
         widget->show();
@@ -191,4 +191,29 @@ TEST_F(Player, DoubleClicksReportButtonShiftAndPosition) {
     EXPECT_EQ(spy[0][3].toInt(), 30);
     EXPECT_EQ(spy[1][0].value<short>(), 2);
     EXPECT_EQ(spy[1][1].value<short>(), 3);
+}
+
+TEST_F(Player, RapidReplacementEndsInTheLastAddressesState) {
+    const std::string refused = "http://127.0.0.1:" + std::to_string(refusedPort()) + "/x.wmv";
+    const std::string mmsRefused = "mms://127.0.0.1:" + std::to_string(refusedPort()) + "/live";
+    const std::vector<std::string> mix = {server->url("/clip.wmv"), "", refused, server->url("/stall"),
+                                          server->url("/live.asx"), mmsRefused, server->url("/other.wmv"),
+                                          server->url("/missing.wmv")};
+    for (int i = 0; i < 500; ++i) {
+        player->setUrl(mix[i % mix.size()]);
+        if (i % 7 == 0) player->setFullScreen(player->fullScreen() ? qc::kControlFalse : qc::kControlTrue);
+        if (i % 25 == 0) QCoreApplication::processEvents();  // let some engine events interleave
+    }
+    // The 500th write was the silent server's address: its time-out is what the user sees.
+    ASSERT_EQ(mix[499 % mix.size()], server->url("/stall"));
+    expectFailure(qc::PlayerStatus::TimedOut);
+    player->setFullScreen(qc::kControlFalse);
+    // A live clip written last after another burst plays, and a refused address last ends
+    // stopped with its status.
+    for (int i = 0; i < 50; ++i) player->setUrl(mix[i % mix.size()]);
+    player->setUrl(server->url("/other.wmv"));
+    EXPECT_TRUE(reaches(qc::kPlaying)) << player->statusLine().toStdString();
+    for (int i = 0; i < 50; ++i) player->setUrl(mix[i % mix.size()]);
+    player->setUrl(refused);
+    expectFailure(qc::PlayerStatus::Refused);
 }
