@@ -1,6 +1,6 @@
 # Ruffle's files (from node_modules, installed by `npm ci`) and our page around them, built into
-# the viewer as one big Qt resource under :/ruffle/. The wasm is ~28 MB: rcc writes an object file
-# straight away instead of a C++ source.
+# the engine module as one Qt resource under :/ruffle/. The wasm is ~28 MB: rcc writes the binary
+# resource, which ruffle_resources.cpp takes in whole (.incbin) and registers.
 set(RUFFLE_DIR "${CMAKE_SOURCE_DIR}/node_modules/@ruffle-rs/ruffle")
 file(GLOB RUFFLE_FILES CONFIGURE_DEPENDS "${RUFFLE_DIR}/*.js" "${RUFFLE_DIR}/*.wasm")
 if(NOT RUFFLE_FILES)
@@ -16,4 +16,12 @@ endforeach()
 string(APPEND qrc "  </qresource>\n</RCC>\n")
 set(RUFFLE_QRC "${CMAKE_BINARY_DIR}/generated/ruffle.qrc")
 file(CONFIGURE OUTPUT "${RUFFLE_QRC}" CONTENT "${qrc}")
-qt_add_big_resources(RUFFLE_RESOURCES "${RUFFLE_QRC}")
+set(RUFFLE_RCC "${CMAKE_BINARY_DIR}/generated/ruffle.rcc")
+add_custom_command(OUTPUT "${RUFFLE_RCC}"
+  COMMAND Qt6::rcc --binary --no-compress "${RUFFLE_QRC}" -o "${RUFFLE_RCC}"
+  DEPENDS "${RUFFLE_QRC}" ${RUFFLE_FILES} ${RUFFLE_PAGE_FILES}
+  COMMENT "Packing Ruffle's files")
+set(RUFFLE_RESOURCES "${CMAKE_SOURCE_DIR}/src/playback/ruffle_resources.cpp" "${RUFFLE_RCC}")
+set_source_files_properties("${CMAKE_SOURCE_DIR}/src/playback/ruffle_resources.cpp" PROPERTIES
+  COMPILE_DEFINITIONS "RUFFLE_RCC=\"${RUFFLE_RCC}\""
+  OBJECT_DEPENDS "${RUFFLE_RCC}")

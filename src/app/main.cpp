@@ -11,7 +11,7 @@
 #include "app/xdg_shell.h"
 #include "help/form8.h"
 #include "playback/form4.h"
-#include "playback/ruffle_flash.h"
+#include "playback/lazy_flash.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ Windows createWindows(qc::Shell& shell) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qc::prepareFlashEngine();  // the web engine takes its switches and our scheme only this early
+    qc::prepareFlashEngine();  // the web engine reads its switches when it starts
     QApplication app(argc, argv);
     const QString exe = QCoreApplication::applicationFilePath();
     qc::setApplicationTitle(qc::applicationTitle(exe.toStdString()));

@@ -5,11 +5,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "playback/ruffle_flash.h"
+#include "playback/lazy_flash.h"
 
 namespace qc {
 
-TForm4::TForm4() : flash_(new RuffleFlash(this)) {
+TForm4::TForm4() : TForm4(defaultFlashModuleDirs()) {}
+
+TForm4::TForm4(const QStringList& moduleDirs) : flash_(new LazyFlash(this, moduleDirs)) {
     setObjectName("Form4");
     setWindowTitle("休闲游戏");
     setGeometry(204, 157, 544, 375);

@@ -1,17 +1,21 @@
 #pragma once
 // The games window: one Flash movie at a time, maximised on its first showing.
 
+#include <QStringList>
+
 #include "app/secondary_form.h"
 #include "playback/flash_control.h"
 
 namespace qc {
 
-class RuffleFlash;
+class LazyFlash;
 
 class TForm4 : public SecondaryForm {
 public:
-    // Throws when the Flash control cannot be created.
+    // Throws when the Flash control cannot be created. `moduleDirs`: where its engine is looked
+    // for (defaultFlashModuleDirs()).
     TForm4();
+    explicit TForm4(const QStringList& moduleDirs);
     ~TForm4() override;
     FlashControl& ShockwaveFlash1();
 
@@ -22,7 +26,7 @@ protected:
     void firstShow() override;
 
 private:
-    RuffleFlash* flash_;  // a child widget filling the client area
+    LazyFlash* flash_;  // a child widget filling the client area
 };
 
 }  // namespace qc

@@ -1,7 +1,5 @@
 #include "playback/ruffle_flash.h"
 
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -15,9 +13,10 @@
 
 #include "playback/ruffle_scheme.h"
 
-static void initRuffleResources() { Q_INIT_RESOURCE(ruffle); }
 
 namespace qc {
+
+void registerRuffleResources();  // ruffle_resources.cpp
 
 namespace {
 
@@ -32,39 +31,16 @@ protected:
     }
 };
 
-bool helperProcessPresent() {
-    const QString name = "QtWebEngineProcess";
-    for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath),
-                               QCoreApplication::applicationDirPath()}) {
-        QFileInfo helper(dir + "/" + name);
-        if (helper.isFile() && helper.isExecutable()) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
-void prepareFlashEngine() {
-    // Chromium sends nothing of its own anywhere: the only traffic is the movie, through us.
-    QByteArray flags =
-        "--disable-gpu --disable-background-networking --disable-component-update --disable-domain-reliability"
-        " --disable-sync --disable-breakpad --no-pings --dns-prefetch-disable --no-proxy-server"
-        " --disable-features=NetworkTimeServiceQuerying,OptimizationHints,MediaRouter,AutofillServerCommunication";
-    if (geteuid() == 0) flags += " --no-sandbox";  // Chromium refuses to run as root with its sandbox
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    registerRuffleScheme();
-}
-
 RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
-    setObjectName("ShockwaveFlash1");
-    initRuffleResources();
+    setObjectName("RuffleView");
+    registerRuffleResources();
     if (!ruffleSchemeRegistered())
         throw std::runtime_error("The Flash component could not be created: its scheme was registered too late");
     for (const char* file : {":/ruffle/ruffle.js", ":/ruffle/player.html", ":/ruffle/shim.js"})
         if (!QFileInfo::exists(file))
             throw std::runtime_error(std::string("The Flash component could not be created: ") + file + " is missing");
-    if (!helperProcessPresent())
-        throw std::runtime_error("The Flash component could not be created: QtWebEngineProcess is missing");
 }
 
 RuffleFlash::~RuffleFlash() {
@@ -116,3 +92,9 @@ void RuffleFlash::playPending() {
 }
 
 }  // namespace qc
+
+extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent) {
+    // Before the first profile exists, which is as early as a scheme can be made known.
+    qc::registerRuffleScheme();
+    return new qc::RuffleFlash(parent);
+}

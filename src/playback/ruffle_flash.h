@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWebEngineView>
 
-#include "playback/flash_control.h"
+#include "playback/flash_engine.h"
 
 class QWebEngineProfile;
 
@@ -13,16 +13,14 @@ namespace qc {
 
 class RuffleScheme;
 
-// The engine's command-line switches and our scheme; must run before the QApplication exists.
-void prepareFlashEngine();
-
-class RuffleFlash : public QWebEngineView, public FlashControl {
+class RuffleFlash : public QWebEngineView, public FlashEngine {
 public:
     // Throws when the engine cannot be created on this system.
     explicit RuffleFlash(QWidget* parent = nullptr);
     ~RuffleFlash() override;
 
     void setMovie(const std::string& address) override;
+    QWidget* widget() override { return this; }
 
     // Whether the page with the player has been loaded (the first movie was set).
     bool pageStarted() const { return page_ != nullptr; }

@@ -23,6 +23,8 @@ install_recording_shell
 app="$work/app"
 mkdir -p "$app"
 cp "$viewer_exe" "$app/qingchuan"
+# The games engine is looked for beside the executable.
+ln -s "$build/libqingchuan-flash.so" "$app/libqingchuan-flash.so"
 cat >"$app/update.exe" <<EOS
 #!/bin/sh
 echo "\$0" >"$work/updater-ran"

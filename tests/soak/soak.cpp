@@ -26,7 +26,7 @@
 #include "catalogue/catalogue.h"
 #include "help/form8.h"
 #include "playback/form4.h"
-#include "playback/ruffle_flash.h"
+#include "playback/lazy_flash.h"
 #include "playback/vlc_player.h"
 
 namespace {
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     qc::XdgShell shell;
     qc::TForm1 form1(shell, {"--aout=adummy"});
     qc::TForm8 form8(shell);
-    qc::TForm4 form4;
+    qc::TForm4 form4(QStringList{QC_BUILD_DIR});
     form1.attach(form4.ShockwaveFlash1(), form4, form8);
     form1.showCentred();
 

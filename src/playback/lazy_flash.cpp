@@ -1,0 +1,78 @@
+#include "playback/lazy_flash.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QLibraryInfo>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+namespace qc {
+
+namespace {
+
+bool helperProcessPresent() {
+    for (const QString& dir :
+         {QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath), QCoreApplication::applicationDirPath()}) {
+        QFileInfo helper(dir + "/QtWebEngineProcess");
+        if (helper.isFile() && helper.isExecutable()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void prepareFlashEngine() {
+    // Chromium sends nothing of its own anywhere: the only traffic is the movie, through us.
+    QByteArray flags =
+        "--disable-gpu --disable-background-networking --disable-component-update --disable-domain-reliability"
+        " --disable-sync --disable-breakpad --no-pings --dns-prefetch-disable --no-proxy-server"
+        " --disable-features=NetworkTimeServiceQuerying,OptimizationHints,MediaRouter,AutofillServerCommunication";
+    if (geteuid() == 0) flags += " --no-sandbox";  // Chromium refuses to run as root with its sandbox
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
+
+QStringList defaultFlashModuleDirs() {
+    const QString here = QCoreApplication::applicationDirPath();
+    return {here, here + "/../lib/qingchuan", QStringLiteral(QINGCHUAN_MODULE_DIR)};
+}
+
+LazyFlash::LazyFlash(QWidget* parent, const QStringList& moduleDirs) : QWidget(parent) {
+    setObjectName("ShockwaveFlash1");
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::black);
+    setPalette(p);
+    setAutoFillBackground(true);
+    for (const QString& dir : moduleDirs) {
+        QFileInfo f(dir + "/" + kFlashModule);
+        if (f.isFile()) {
+            modulePath_ = f.absoluteFilePath();
+            break;
+        }
+    }
+    if (modulePath_.isEmpty())
+        throw std::runtime_error(std::string("The Flash component could not be created: ") + kFlashModule +
+                                 " is missing");
+    if (!helperProcessPresent())
+        throw std::runtime_error("The Flash component could not be created: QtWebEngineProcess is missing");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+LazyFlash::~LazyFlash() = default;  // the engine is a child widget; the module stays loaded
+
+void LazyFlash::setMovie(const std::string& address) {
+    if (!engine_) {
+        QLibrary module(modulePath_);
+        auto create = reinterpret_cast<CreateFlashEngine>(module.resolve(kCreateFlashEngine));
+        if (!create)
+            throw std::runtime_error("The Flash component could not be loaded: " + module.errorString().toStdString());
+        engine_ = create(this);
+        layout()->addWidget(engine_->widget());
+    }
+    engine_->setMovie(address);
+}
+
+}  // namespace qc
