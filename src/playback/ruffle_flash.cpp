@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QLibraryInfo>
 #include <QPointer>
+#include <QGuiApplication>
+#include <QOpenGLContext>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -13,6 +15,10 @@
 
 #include "playback/ruffle_scheme.h"
 
+
+// Qt's own (exported, not in its public headers).
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 
 namespace qc {
 
@@ -94,6 +100,14 @@ void RuffleFlash::playPending() {
 }  // namespace qc
 
 extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent) {
+    // The web engine wants the application's shared OpenGL context, which an application makes
+    // at its start when asked to (Qt::AA_ShareOpenGLContexts). Asking costs every start-up ~50 ms
+    // of OpenGL set-up, for games that may never be played: make that context here instead.
+    if (QGuiApplication::platformName() == "xcb" && !qt_gl_global_share_context()) {
+        auto* shared = new QOpenGLContext(qApp);
+        shared->create();
+        qt_gl_set_global_share_context(shared);
+    }
     // Before the first profile exists, which is as early as a scheme can be made known.
     qc::registerRuffleScheme();
     return new qc::RuffleFlash(parent);

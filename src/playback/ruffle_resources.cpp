@@ -14,8 +14,11 @@ extern "C" __attribute__((visibility("hidden"))) const unsigned char qc_ruffle_r
 namespace qc {
 
 void registerRuffleResources() {
-    static const bool done = QResource::registerResource(qc_ruffle_rcc);
-    (void)done;
+    // Registered once for the life of the process; given back at its end.
+    static const struct Registration {
+        Registration() { QResource::registerResource(qc_ruffle_rcc); }
+        ~Registration() { QResource::unregisterResource(qc_ruffle_rcc); }
+    } registration;
 }
 
 }  // namespace qc
