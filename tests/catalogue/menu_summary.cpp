@@ -182,6 +182,16 @@ const qc::Entry& at(const qc::Entry& from, std::initializer_list<std::string_vie
     return walk(from, path.begin(), path.end());
 }
 
+std::vector<std::string> childCaptions(const qc::Entry& e) {
+    std::vector<std::string> out;
+    for (const qc::Entry& c : e.children) out.push_back(c.caption);
+    return out;
+}
+
+bool hasNonAscii(std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
 std::vector<const qc::Entry*> visibleLeaves(const qc::Entry& e) {
     std::vector<const qc::Entry*> out;
     if (!e.visible) return out;

@@ -46,6 +46,12 @@ void expectGroups(const qc::Entry& menu, const std::vector<Row>& rows);
 const qc::Entry& at(std::initializer_list<std::string_view> path);
 const qc::Entry& at(const qc::Entry& from, std::initializer_list<std::string_view> path);
 
+// The captions of an entry's children, in order.
+std::vector<std::string> childCaptions(const qc::Entry& e);
+
+// True when the text holds anything beyond ASCII (a Chinese file name, say).
+bool hasNonAscii(std::string_view s);
+
 // Visible leaves below `e` in catalogue order.
 std::vector<const qc::Entry*> visibleLeaves(const qc::Entry& e);
 

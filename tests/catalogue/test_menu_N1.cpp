@@ -54,11 +54,6 @@ const qc::Entry* childNamed(const qc::Entry& from, std::string_view path) {
     }
 }
 
-bool hasNonAscii(const std::string& s) {
-    for (unsigned char ch : s)
-        if (ch >= 0x80) return true;
-    return false;
-}
 
 }  // namespace
 

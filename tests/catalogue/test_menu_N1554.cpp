@@ -15,11 +15,6 @@ namespace {
 
 const qc::Entry& gamesMenu() { return at({"休闲游戏"}); }
 
-std::vector<std::string> childCaptions(const qc::Entry& e) {
-    std::vector<std::string> out;
-    for (const qc::Entry& c : e.children) out.push_back(c.caption);
-    return out;
-}
 
 std::vector<const qc::Entry*> gameEntries() {
     std::vector<const qc::Entry*> out;

@@ -14,11 +14,6 @@ namespace {
 
 const qc::Entry& downloadMenu() { return at({"影视下载"}); }
 
-std::vector<std::string> childCaptions(const qc::Entry& e) {
-    std::vector<std::string> out;
-    for (const qc::Entry& c : e.children) out.push_back(c.caption);
-    return out;
-}
 
 const std::string kOwnSite = "http://www.qingchuan.example/";
 

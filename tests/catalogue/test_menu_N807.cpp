@@ -37,11 +37,6 @@ std::string rendered(const qc::Entry& group) {
     return out;
 }
 
-bool hasNonAscii(const std::string& s) {
-    for (unsigned char ch : s)
-        if (ch >= 0x80) return true;
-    return false;
-}
 
 // The explicit port after the host ("" when there is none); user information is skipped.
 std::string portOf(std::string_view address) {

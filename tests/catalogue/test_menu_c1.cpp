@@ -15,11 +15,6 @@ namespace {
 
 const qc::Entry& tvMenu() { return at({"电视剧"}); }
 
-std::vector<std::string> childCaptions(const qc::Entry& e) {
-    std::vector<std::string> out;
-    for (const qc::Entry& c : e.children) out.push_back(c.caption);
-    return out;
-}
 
 std::vector<std::string> episodeCaptions(int n) {
     std::vector<std::string> out;
@@ -27,11 +22,6 @@ std::vector<std::string> episodeCaptions(int n) {
     return out;
 }
 
-bool hasNonAscii(const std::string& s) {
-    for (unsigned char ch : s)
-        if (ch >= 0x80) return true;
-    return false;
-}
 
 bool hasPercentEscape(const std::string& s) {
     auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };

@@ -59,9 +59,6 @@ void forEachEntry(const qc::Entry& e, const std::string& trail,
     }
 }
 
-bool hasNonAscii(std::string_view s) {
-    return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
 
 // What the address names before its query: "asp" for "http://h/play.asp?id=1".
 std::string resourceType(std::string_view address) {
