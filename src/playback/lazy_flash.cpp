@@ -36,7 +36,8 @@ void prepareFlashEngine() {
 
 QStringList defaultFlashModuleDirs() {
     const QString here = QCoreApplication::applicationDirPath();
-    return {here, here + "/../lib/qingchuan", QStringLiteral(QINGCHUAN_MODULE_DIR)};
+    // Installed, the module lies in the library folder beside bin/, wherever the prefix went.
+    return {here, here + "/../" QINGCHUAN_MODULE_RELDIR, QStringLiteral(QINGCHUAN_MODULE_DIR)};
 }
 
 LazyFlash::LazyFlash(QWidget* parent, const QStringList& moduleDirs) : QWidget(parent) {

@@ -12,8 +12,8 @@ namespace qc {
 // The engine's command-line switches; must run before the QApplication exists.
 void prepareFlashEngine();
 
-// Where the engine module is looked for: beside the executable, then in the installed library
-// folder.
+// Where the engine module is looked for: beside the executable (the build tree), then in the
+// installed library folder.
 QStringList defaultFlashModuleDirs();
 
 class LazyFlash : public QWidget, public FlashControl {
