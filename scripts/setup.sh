@@ -15,8 +15,10 @@ packages=(
   # run: Chinese text on screen, and the desktop's "open" for browse entries
   fonts-wqy-microhei xdg-utils
   # tests and benchmarks
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev bc
   xvfb xdotool x11-utils imagemagick ffmpeg iproute2 util-linux
+  # fuzzing (libFuzzer comes with clang's runtime)
+  clang libclang-rt-14-dev
 )
 
 sudo=""
