@@ -12,10 +12,13 @@ viewer=$!
 pids="$viewer $pids"
 wait_for 20 xdotool search --onlyvisible --name "^Application Error\$" || fail "no Application Error box"
 xdotool search --onlyvisible --name "晴川影音同乐会" >/dev/null 2>&1 && fail "the main window was shown"
-box=$(xdotool search --onlyvisible --name "^Application Error\$" | head -n 1)
-xdotool windowfocus "$box" 2>/dev/null || true
-xdotool key --window "$box" Return
-for _ in $(seq 100); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; done
+# Answer the box; its window can be replaced while it settles, so look it up afresh each time.
+for _ in $(seq 50); do
+    kill -0 "$viewer" 2>/dev/null || break
+    box=$(xdotool search --onlyvisible --name "^Application Error\$" 2>/dev/null | head -n 1)
+    [ -n "$box" ] && { xdotool key --window "$box" Return 2>/dev/null || xdotool key Return 2>/dev/null || true; }
+    sleep 0.2
+done
 rc=0
 wait "$viewer" || rc=$?
 [ "$rc" -eq 1 ] || fail "exit code $rc, want 1"
