@@ -182,6 +182,15 @@ const qc::Entry& at(const qc::Entry& from, std::initializer_list<std::string_vie
     return walk(from, path.begin(), path.end());
 }
 
+std::string rendered(const qc::Entry& group) {
+    std::string out;
+    for (const qc::Entry& c : group.children) {
+        if (!out.empty()) out += " · ";
+        out += c.caption + " [" + (c.isGroup() ? std::string("group") : tag(c.action)) + "]";
+    }
+    return out;
+}
+
 std::vector<std::string> childCaptions(const qc::Entry& e) {
     std::vector<std::string> out;
     for (const qc::Entry& c : e.children) out.push_back(c.caption);

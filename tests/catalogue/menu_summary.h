@@ -46,6 +46,10 @@ void expectGroups(const qc::Entry& menu, const std::vector<Row>& rows);
 const qc::Entry& at(std::initializer_list<std::string_view> path);
 const qc::Entry& at(const qc::Entry& from, std::initializer_list<std::string_view> path);
 
+// The children of a group in the listing's one-line form: "caption [P] · caption [B] · …",
+// a sub-group tagged [group].
+std::string rendered(const qc::Entry& group);
+
 // The captions of an entry's children, in order.
 std::vector<std::string> childCaptions(const qc::Entry& e);
 

@@ -15,27 +15,6 @@ namespace {
 
 const qc::Entry& varietyMenu() { return at({"综艺频道"}); }
 
-std::string tagOf(const qc::Entry& e) {
-    if (e.isGroup()) return "group";
-    switch (e.action) {
-    case qc::Action::Play: return "P";
-    case qc::Action::Browse: return "B";
-    case qc::Action::Game: return "G";
-    case qc::Action::About: return "About";
-    case qc::Action::None: break;
-    }
-    return "-";
-}
-
-// The children of a group in the listing's one-line form: "caption [P] · caption [B] · …".
-std::string rendered(const qc::Entry& group) {
-    std::string out;
-    for (const qc::Entry& c : group.children) {
-        if (!out.empty()) out += " · ";
-        out += c.caption + " [" + tagOf(c) + "]";
-    }
-    return out;
-}
 
 const qc::Entry* childNamed(const qc::Entry& from, std::string_view path) {
     const qc::Entry* e = &from;

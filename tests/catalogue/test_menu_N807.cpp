@@ -16,26 +16,6 @@ namespace {
 
 const qc::Entry& comedyMenu() { return at({"小品相声"}); }
 
-std::string tagOf(const qc::Entry& e) {
-    if (e.isGroup()) return "group";
-    switch (e.action) {
-    case qc::Action::Play: return "P";
-    case qc::Action::Browse: return "B";
-    case qc::Action::Game: return "G";
-    case qc::Action::About: return "About";
-    case qc::Action::None: break;
-    }
-    return "-";
-}
-
-std::string rendered(const qc::Entry& group) {
-    std::string out;
-    for (const qc::Entry& c : group.children) {
-        if (!out.empty()) out += " · ";
-        out += c.caption + " [" + tagOf(c) + "]";
-    }
-    return out;
-}
 
 
 // The explicit port after the host ("" when there is none); user information is skipped.
