@@ -1,6 +1,7 @@
 #include "update/curl_download.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace qc {
@@ -74,48 +74,79 @@ private:
     bool kept_ = false;
 };
 
+// libcurl and what it pulls in (TLS, LDAP, Kerberos, SSH, RTMP) take milliseconds to load, so it
+// is loaded with the first download rather than at start-up.
+struct CurlApi {
+    decltype(&curl_global_init) globalInit = nullptr;
+    decltype(&curl_easy_init) easyInit = nullptr;
+    decltype(&curl_easy_setopt) setopt = nullptr;
+    decltype(&curl_easy_perform) perform = nullptr;
+    decltype(&curl_easy_getinfo) getinfo = nullptr;
+    decltype(&curl_easy_cleanup) cleanup = nullptr;
+};
+
+template <typename F>
+bool resolve(void* lib, const char* name, F& f) {
+    f = reinterpret_cast<F>(::dlsym(lib, name));
+    return f != nullptr;
+}
+
+// Null when libcurl can't be loaded; then every download fails.
+const CurlApi* curlApi() {
+    static const CurlApi* api = []() -> const CurlApi* {
+        void* lib = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);  // its soname since 2006
+        if (!lib) return nullptr;
+        static CurlApi a;
+        bool ok = resolve(lib, "curl_global_init", a.globalInit) && resolve(lib, "curl_easy_init", a.easyInit) &&
+                  resolve(lib, "curl_easy_setopt", a.setopt) && resolve(lib, "curl_easy_perform", a.perform) &&
+                  resolve(lib, "curl_easy_getinfo", a.getinfo) && resolve(lib, "curl_easy_cleanup", a.cleanup);
+        if (!ok || a.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;
+        return &a;
+    }();
+    return api;
+}
+
 struct EasyDeleter {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+    void operator()(CURL* c) const { curlApi()->cleanup(c); }
 };
 
 }  // namespace
 
-CurlDownload::CurlDownload(DownloadLimits limits) : limits_(limits) {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+CurlDownload::CurlDownload(DownloadLimits limits) : limits_(limits) {}
 
 bool CurlDownload::DownloadFile(const std::string& address, const std::string& path) {
     try {
-        std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
+        const CurlApi* api = curlApi();
+        if (!api) return false;
+        std::unique_ptr<CURL, EasyDeleter> curl(api->easyInit());
         if (!curl) return false;
         TempFile temp(path);
         if (temp.fd() < 0) return false;
         Sink sink{temp.fd(), 0, limits_.maxBytes};
 
         CURL* c = curl.get();
-        bool ok = curl_easy_setopt(c, CURLOPT_URL, address.c_str()) == CURLE_OK &&
-                  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
-                  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
+        bool ok = api->setopt(c, CURLOPT_URL, address.c_str()) == CURLE_OK &&
+                  api->setopt(c, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+                  api->setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
         if (!ok) return false;
-        curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(c, CURLOPT_MAXREDIRS, limits_.maxRedirects);
-        curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
-        curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+        api->setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+        api->setopt(c, CURLOPT_MAXREDIRS, limits_.maxRedirects);
+        api->setopt(c, CURLOPT_FAILONERROR, 1L);
+        api->setopt(c, CURLOPT_NOSIGNAL, 1L);
         // Nothing is taken from the environment, a proxy included.
-        curl_easy_setopt(c, CURLOPT_PROXY, "");
-        curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeout.count()));
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits_.stallTimeout.count()));
-        curl_easy_setopt(c, CURLOPT_TIMEOUT_MS,
+        api->setopt(c, CURLOPT_PROXY, "");
+        api->setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeout.count()));
+        api->setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        api->setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits_.stallTimeout.count()));
+        api->setopt(c, CURLOPT_TIMEOUT_MS,
                          static_cast<long>(std::chrono::milliseconds(limits_.totalTimeout).count()));
-        curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits_.maxBytes));
-        curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, writeBody);
-        curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink);
+        api->setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits_.maxBytes));
+        api->setopt(c, CURLOPT_WRITEFUNCTION, writeBody);
+        api->setopt(c, CURLOPT_WRITEDATA, &sink);
 
-        if (curl_easy_perform(c) != CURLE_OK) return false;
+        if (api->perform(c) != CURLE_OK) return false;
         long status = 0;
-        curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+        api->getinfo(c, CURLINFO_RESPONSE_CODE, &status);
         // Only a 2xx body is the descriptor; an error page or an unfollowed redirect is not.
         if (status < 200 || status > 299) return false;
         return temp.renameTo(path);
