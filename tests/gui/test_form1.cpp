@@ -87,6 +87,27 @@ TEST_F(Form1Test, CaptionAndFixedClientArea) {
     EXPECT_LE(std::abs(form->geometry().center().x() - screen.center().x()), 1);
 }
 
+// All ten captions share one row of the 588-pixel bar: no overflow button, no second row.
+TEST_F(Form1Test, MenuBarIsOneRowOfTenCaptions) {
+    QMenuBar* bar = form->menuBar();
+    std::vector<QAction*> shown;
+    for (QAction* a : bar->actions())
+        if (a->isVisible()) shown.push_back(a);
+    ASSERT_EQ(shown.size(), 10u);
+    int right = 0;
+    for (QAction* a : shown) {
+        QRect r = bar->actionGeometry(a);
+        EXPECT_EQ(r.y(), bar->actionGeometry(shown.front()).y()) << a->text().toStdString();
+        EXPECT_GE(r.x(), right) << a->text().toStdString();
+        EXPECT_LE(r.right(), bar->width()) << a->text().toStdString();
+        EXPECT_GE(r.width(), bar->fontMetrics().horizontalAdvance(a->text())) << a->text().toStdString();
+        right = r.right();
+    }
+    EXPECT_FALSE(bar->findChild<QToolButton*>("qt_menubar_ext_button", Qt::FindDirectChildrenOnly) &&
+                 bar->findChild<QToolButton*>("qt_menubar_ext_button", Qt::FindDirectChildrenOnly)->isVisible());
+    EXPECT_LE(bar->height(), 2 * bar->fontMetrics().height());
+}
+
 TEST_F(Form1Test, ControlsAtTheirPlacesInStackingOrder) {
     QWidget* client = form->centralWidget();
     std::vector<std::string> order;
