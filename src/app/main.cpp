@@ -12,6 +12,7 @@
 #include "help/form8.h"
 #include "playback/form4.h"
 #include "playback/lazy_flash.h"
+#include "playback/vlc_player.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ Windows createWindows(qc::Shell& shell) {
     w.form8 = std::make_unique<qc::TForm8>(shell);
     w.form4 = std::make_unique<qc::TForm4>();
     w.form1->attach(w.form4->ShockwaveFlash1(), *w.form4, *w.form8);
+    w.form1->WindowsMediaPlayer1->waitForEngine();  // it started on its own thread with Form1
     return w;
 }
 

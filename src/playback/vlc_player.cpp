@@ -8,12 +8,15 @@
 #include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QShortcut>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <future>
 #include <stdexcept>
 
 #include "playback/playlist.h"
@@ -46,6 +49,90 @@ std::string engineLocation(const std::string& address) {
     }
     return out;
 }
+
+constexpr libvlc_event_e kEngineEvents[] = {
+    libvlc_MediaPlayerOpening, libvlc_MediaPlayerBuffering,  libvlc_MediaPlayerPlaying,
+    libvlc_MediaPlayerPaused,  libvlc_MediaPlayerStopped,    libvlc_MediaPlayerEndReached,
+    libvlc_MediaPlayerEncounteredError};
+
+enum class Glyph { Play, Pause, Stop, Volume, Muted };
+
+// The transport buttons' glyphs, drawn here: the icon theme's lookup is slow at start-up and its
+// look differs from desktop to desktop.
+QIcon glyph(Glyph g) {
+    const qreal dpr = 2;  // sharp on high-density screens too
+    QPixmap pm(QSize(14, 14) * dpr);
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(0xdf, 0xe9, 0xf5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    switch (g) {
+    case Glyph::Play:
+        p.drawPolygon(QPolygonF({{3.5, 2}, {12, 7}, {3.5, 12}}));
+        break;
+    case Glyph::Pause:
+        p.drawRect(QRectF(3, 2.5, 3, 9));
+        p.drawRect(QRectF(8, 2.5, 3, 9));
+        break;
+    case Glyph::Stop:
+        p.drawRect(QRectF(3, 3, 8, 8));
+        break;
+    case Glyph::Volume:
+    case Glyph::Muted: {
+        p.drawPolygon(QPolygonF({{1.5, 5}, {4, 5}, {7.5, 2}, {7.5, 12}, {4, 9}, {1.5, 9}}));
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(ink, 1.3, Qt::SolidLine, Qt::RoundCap));
+        if (g == Glyph::Volume) {
+            p.drawArc(QRectF(6, 4.5, 5, 5), -50 * 16, 100 * 16);
+            p.drawArc(QRectF(5.5, 2.5, 8, 9), -50 * 16, 100 * 16);
+        } else {
+            p.drawLine(QPointF(9.5, 5), QPointF(13, 9));
+            p.drawLine(QPointF(13, 5), QPointF(9.5, 9));
+        }
+        break;
+    }
+    }
+    return QIcon(pm);
+}
+
+// The bar under the picture: a dark gradient, light labels, flat buttons that light up under the
+// mouse. Painted here rather than by a style sheet, which costs milliseconds at start-up.
+class TransportBar : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        QLinearGradient g(0, 0, 0, height());
+        g.setColorAt(0, QColor(0x3b, 0x4f, 0x6b));
+        g.setColorAt(1, QColor(0x1c, 0x28, 0x38));
+        p.fillRect(rect(), g);
+    }
+};
+
+class GlyphButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+    QSize sizeHint() const override { return iconSize() + QSize(4, 4); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        if (isEnabled() && (isDown() || underMouse())) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(255, 255, 255, isDown() ? 70 : 40));
+            p.drawRoundedRect(QRectF(rect()), 3, 3);
+        }
+        QRect r(QPoint(0, 0), iconSize());
+        r.moveCenter(rect().center());
+        icon().paint(&p, r, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    }
+};
 
 QString clock(libvlc_time_t ms) {
     if (ms < 0) ms = 0;
@@ -84,36 +171,30 @@ TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, const std::vector<std:
     : QWidget(parent) {
     setObjectName("WindowsMediaPlayer1");
     setContextMenuPolicy(Qt::NoContextMenu);  // enableContextMenu off
-    const bool embed = QGuiApplication::platformName() == "xcb";
+    embed_ = QGuiApplication::platformName() == "xcb";
     std::vector<std::string> args = {"--quiet", "--no-video-title-show", "--no-snapshot-preview",
                                      "--no-stats", "--no-lua"};
-    if (embed) args.push_back("--no-xlib");
+    if (embed_) args.push_back("--no-xlib");
     else args.insert(args.end(), {"--vout=vdummy", "--aout=adummy"});
     args.insert(args.end(), engineArgs.begin(), engineArgs.end());
-    std::vector<const char*> argv;
-    for (const auto& a : args) argv.push_back(a.c_str());
-    vlc_ = libvlc_new(static_cast<int>(argv.size()), argv.data());
-    if (!vlc_) throw std::runtime_error("The media player component could not be created");
-    libvlc_set_user_agent(vlc_, "qingchuan 1.31", "qingchuan/1.31");
-    mp_ = libvlc_media_player_new(vlc_);
-    if (!mp_) {
-        libvlc_release(vlc_);
-        throw std::runtime_error("The media player component could not be created");
-    }
+    // The engine takes a while to start (its plugins, the audio output): it starts on a thread of
+    // its own while the windows are built.
+    starting_ = std::async(std::launch::async, [args = std::move(args)] {
+        std::vector<const char*> argv;
+        for (const auto& a : args) argv.push_back(a.c_str());
+        EngineParts e;
+        e.vlc = libvlc_new(static_cast<int>(argv.size()), argv.data());
+        if (!e.vlc) return e;
+        libvlc_set_user_agent(e.vlc, "qingchuan 1.31", "qingchuan/1.31");
+        e.mp = libvlc_media_player_new(e.vlc);
+        if (!e.mp) {
+            libvlc_release(e.vlc);
+            e.vlc = nullptr;
+        }
+        return e;
+    });
 
     buildControls();
-    if (embed) libvlc_media_player_set_xwindow(mp_, static_cast<uint32_t>(video_->winId()));
-    // Let double-clicks and keys reach our widget instead of the engine's window.
-    libvlc_video_set_mouse_input(mp_, false);
-    libvlc_video_set_key_input(mp_, false);
-    libvlc_audio_set_volume(mp_, 50);
-
-    libvlc_event_manager_t* em = libvlc_media_player_event_manager(mp_);
-    for (libvlc_event_e type : {libvlc_MediaPlayerOpening, libvlc_MediaPlayerBuffering, libvlc_MediaPlayerPlaying,
-                                libvlc_MediaPlayerPaused, libvlc_MediaPlayerStopped, libvlc_MediaPlayerEndReached,
-                                libvlc_MediaPlayerEncounteredError})
-        libvlc_event_attach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
-
     net_ = new QNetworkAccessManager(this);
     watchdog_.setSingleShot(true);
     connect(&watchdog_, &QTimer::timeout, this, &TWindowsMediaPlayer::watchdogFired);
@@ -122,16 +203,40 @@ TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, const std::vector<std:
     setStatus(PlayerStatus::Idle);
 }
 
-TWindowsMediaPlayer::~TWindowsMediaPlayer() {
+void TWindowsMediaPlayer::waitForEngine() {
+    if (!engine()) throw std::runtime_error("The media player component could not be created");
+}
+
+libvlc_media_player_t* TWindowsMediaPlayer::engine() {
+    if (!starting_.valid()) return mp_;
+    EngineParts e = starting_.get();
+    vlc_ = e.vlc;
+    mp_ = e.mp;
+    if (!mp_) return nullptr;
+    // Let double-clicks and keys reach our widget instead of the engine's window.
+    libvlc_video_set_mouse_input(mp_, false);
+    libvlc_video_set_key_input(mp_, false);
+    libvlc_audio_set_volume(mp_, volumeSlider_->value());
+    if (muted_) libvlc_audio_set_mute(mp_, true);
     libvlc_event_manager_t* em = libvlc_media_player_event_manager(mp_);
-    for (libvlc_event_e type : {libvlc_MediaPlayerOpening, libvlc_MediaPlayerBuffering, libvlc_MediaPlayerPlaying,
-                                libvlc_MediaPlayerPaused, libvlc_MediaPlayerStopped, libvlc_MediaPlayerEndReached,
-                                libvlc_MediaPlayerEncounteredError})
-        libvlc_event_detach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
+    for (libvlc_event_e type : kEngineEvents) libvlc_event_attach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
+    return mp_;
+}
+
+TWindowsMediaPlayer::~TWindowsMediaPlayer() {
     if (probe_) probe_->abort();
-    libvlc_media_player_stop(mp_);
-    libvlc_media_player_release(mp_);
-    libvlc_release(vlc_);
+    if (starting_.valid()) {  // never used: nothing is attached to it yet
+        EngineParts e = starting_.get();
+        if (e.mp) libvlc_media_player_release(e.mp);
+        if (e.vlc) libvlc_release(e.vlc);
+    } else if (mp_) {
+        libvlc_event_manager_t* em = libvlc_media_player_event_manager(mp_);
+        for (libvlc_event_e type : kEngineEvents)
+            libvlc_event_detach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
+        libvlc_media_player_stop(mp_);
+        libvlc_media_player_release(mp_);
+        libvlc_release(vlc_);
+    }
     delete fullWindow_;
 }
 
@@ -147,13 +252,10 @@ void TWindowsMediaPlayer::buildControls() {
     video_ = new VideoSurface(body_);
     layout->addWidget(video_, 1);
 
-    auto* bar = new QWidget(body_);
+    auto* bar = new TransportBar(body_);
     bar->setObjectName("transportBar");
-    bar->setStyleSheet(
-        "#transportBar { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3b4f6b, stop:1 #1c2838); }"
-        "QLabel { color: #dfe9f5; }"
-        "QToolButton { border: none; padding: 1px; }"
-        "QToolButton:hover { background: rgba(255,255,255,40); border-radius: 3px; }");
+    QPalette light = bar->palette();
+    light.setColor(QPalette::WindowText, QColor(0xdf, 0xe9, 0xf5));
     auto* barLayout = new QVBoxLayout(bar);
     barLayout->setContentsMargins(4, 2, 4, 2);
     barLayout->setSpacing(1);
@@ -165,26 +267,28 @@ void TWindowsMediaPlayer::buildControls() {
     auto* row = new QHBoxLayout;
     row->setSpacing(2);
     barLayout->addLayout(row);
-    auto button = [&](QStyle::StandardPixmap icon, const QString& tip) {
-        auto* b = new QToolButton(bar);
-        b->setIcon(style()->standardIcon(icon));
+    auto button = [&](Glyph icon, const QString& tip) {
+        auto* b = new GlyphButton(bar);
+        b->setIcon(glyph(icon));
         b->setIconSize(QSize(14, 14));
         b->setToolTip(tip);
-        b->setAutoRaise(true);
+        b->setAttribute(Qt::WA_Hover);
         row->addWidget(b);
         return b;
     };
-    playPause_ = button(QStyle::SP_MediaPlay, "播放");
+    playPause_ = button(Glyph::Play, "播放");
     playPause_->setObjectName("playPause");
-    stop_ = button(QStyle::SP_MediaStop, "停止");
+    stop_ = button(Glyph::Stop, "停止");
     stop_->setObjectName("stop");
     status_label_ = new QLabel(bar);
     status_label_->setObjectName("statusLine");
+    status_label_->setPalette(light);
     status_label_->setMinimumWidth(60);
     row->addWidget(status_label_, 1);
     time_label_ = new QLabel(bar);
+    time_label_->setPalette(light);
     row->addWidget(time_label_);
-    mute_ = button(QStyle::SP_MediaVolume, "静音");
+    mute_ = button(Glyph::Volume, "静音");
     mute_->setObjectName("mute");
     volumeSlider_ = new QSlider(Qt::Horizontal, bar);
     volumeSlider_->setObjectName("volume");
@@ -218,10 +322,12 @@ void TWindowsMediaPlayer::buildControls() {
     });
     connect(mute_, &QToolButton::clicked, this, [this] {
         muted_ = !muted_;
-        libvlc_audio_set_mute(mp_, muted_);
-        mute_->setIcon(style()->standardIcon(muted_ ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+        if (mp_) libvlc_audio_set_mute(mp_, muted_);  // else applied when the engine is ready
+        mute_->setIcon(glyph(muted_ ? Glyph::Muted : Glyph::Volume));
     });
-    connect(volumeSlider_, &QSlider::valueChanged, this, [this](int v) { libvlc_audio_set_volume(mp_, v); });
+    connect(volumeSlider_, &QSlider::valueChanged, this, [this](int v) {
+        if (mp_) libvlc_audio_set_volume(mp_, v);
+    });
     connect(position_, &QSlider::sliderReleased, this, [this] {
         if (engineActive_ && libvlc_media_player_is_seekable(mp_))
             libvlc_media_player_set_position(mp_, position_->value() / 1000.0f);
@@ -343,13 +449,16 @@ void TWindowsMediaPlayer::onProbeFinished() {
 }
 
 void TWindowsMediaPlayer::playInEngine(const std::string& address) {
-    libvlc_media_t* m = libvlc_media_new_location(vlc_, engineLocation(address).c_str());
+    libvlc_media_t* m = engine() ? libvlc_media_new_location(vlc_, engineLocation(address).c_str()) : nullptr;
     if (!m) {
         failCandidate(PlayerStatus::CannotPlay);
         return;
     }
     libvlc_media_player_set_media(mp_, m);
     libvlc_media_release(m);
+    // Asked for only now: making the picture's X window early would make the main window's early,
+    // ahead of its first showing.
+    if (embed_) libvlc_media_player_set_xwindow(mp_, static_cast<uint32_t>(video_->winId()));
     engineActive_ = true;
     if (libvlc_media_player_play(mp_) != 0) failCandidate(PlayerStatus::CannotPlay);
 }
@@ -444,7 +553,7 @@ void TWindowsMediaPlayer::stopEngine() {
 void TWindowsMediaPlayer::setState(int state) {
     if (state == state_) return;
     state_ = state;
-    playPause_->setIcon(style()->standardIcon(state == kPlaying ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    playPause_->setIcon(glyph(state == kPlaying ? Glyph::Pause : Glyph::Play));
     playPause_->setToolTip(state == kPlaying ? "暂停" : "播放");
     if (state == kPlaying || state == kPaused) {
         positionTimer_.start();

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ public:
     explicit TWindowsMediaPlayer(QWidget* parent, const std::vector<std::string>& engineArgs = {});
     ~TWindowsMediaPlayer() override;
 
+    // Waits until the engine has started; throws when it couldn't be created.
+    void waitForEngine();
+
     void setUrl(const std::string& url) override;
     int playState() const override { return state_; }
     ControlBool fullScreen() const override { return fullScreen_; }
@@ -76,6 +80,15 @@ private:
     void updatePosition();
     void buildControls();
     static void onVlcEvent(const libvlc_event_t* ev, void* self);
+    // The engine's player, once started (waits for it the first time); null if it couldn't be.
+    libvlc_media_player_t* engine();
+
+    struct EngineParts {
+        libvlc_instance_t* vlc = nullptr;
+        libvlc_media_player_t* mp = nullptr;
+    };
+    std::future<EngineParts> starting_;
+    bool embed_ = false;  // draws into our own X window
 
     libvlc_instance_t* vlc_ = nullptr;
     libvlc_media_player_t* mp_ = nullptr;

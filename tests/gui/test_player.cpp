@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -101,6 +103,33 @@ TEST_F(Player, PlaysADirectFileAndEveryKindOfPlaylist) {
     auto seen = server->requests();
     auto at = [&](const std::string& r) { return std::find(seen.begin(), seen.end(), r) - seen.begin(); };
     EXPECT_LT(at("GET /fallback.asx"), at("GET /missing.wmv"));
+}
+
+// The share of the picture area, as the X server shows it, that is not black.
+double litShare(qc::TWindowsMediaPlayer* player) {
+    auto* video = player->findChild<qc::VideoSurface*>();
+    QPoint at = video->mapToGlobal(QPoint(0, 0));
+    QImage shot = QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), video->width(), video->height())
+                      .toImage();
+    int lit = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) lit += qGray(shot.pixel(x, y)) > 40;
+    return shot.isNull() ? 0 : double(lit) / (shot.width() * shot.height());
+}
+
+// The engine draws into the player's own picture area, not into a window of its own, also after
+// a trip to full screen and back.
+TEST_F(Player, ThePictureIsDrawnInsideThePlayer) {
+    widget->move(420, 300);  // away from where a window of the engine's own would appear
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget.get()));
+    EXPECT_LT(litShare(player), 0.05);  // black before anything plays
+    player->setUrl(server->url("/clip.wmv"));
+    ASSERT_TRUE(reaches(qc::kPlaying));
+    EXPECT_TRUE(waitUntil([&] { return litShare(player) > 0.5; }, 5000)) << litShare(player);
+    player->setFullScreen(qc::kControlTrue);
+    QTest::qWait(300);
+    player->setFullScreen(qc::kControlFalse);
+    EXPECT_TRUE(waitUntil([&] { return litShare(player) > 0.5; }, 5000)) << litShare(player);
 }
 
 TEST_F(Player, WritingAUrlDoesNotWait) {
