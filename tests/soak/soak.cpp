@@ -4,7 +4,6 @@
 // Prints what it measured; exits 1 when something is wrong.
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
@@ -14,12 +13,10 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 #include <random>
-#include <sstream>
 
 #include "app/form1.h"
 #include "app/xdg_shell.h"
@@ -28,56 +25,9 @@
 #include "playback/form4.h"
 #include "playback/lazy_flash.h"
 #include "playback/vlc_player.h"
+#include "proc_memory.h"
 
 namespace {
-
-long kbFrom(const std::string& file, const std::string& key) {
-    std::ifstream in(file);
-    std::string k;
-    long v = 0;
-    while (in >> k) {
-        if (k == key) {
-            in >> v;
-            return v;
-        }
-        in.ignore(1 << 20, '\n');
-    }
-    return 0;
-}
-
-// Resident memory of this process, and the proportional share of it and of every process below
-// it (the games engine's helpers).
-struct Memory {
-    long rssKb = 0, pssKb = 0;
-};
-Memory memory() {
-    Memory m;
-    m.rssKb = kbFrom("/proc/self/status", "VmRSS:");
-    std::map<int, int> parent;
-    for (const QString& d : QDir("/proc").entryList(QDir::Dirs)) {
-        bool ok = false;
-        int pid = d.toInt(&ok);
-        if (!ok) continue;
-        std::ifstream stat("/proc/" + d.toStdString() + "/stat");
-        std::string s((std::istreambuf_iterator<char>(stat)), {});
-        size_t close = s.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream rest(s.substr(close + 2));
-        char state;
-        int ppid;
-        rest >> state >> ppid;
-        parent[pid] = ppid;
-    }
-    const int self = static_cast<int>(QCoreApplication::applicationPid());
-    for (auto [pid, ppid] : parent) {
-        for (int p = pid; p > 1; p = parent.count(p) ? parent[p] : 0)
-            if (p == self) {
-                m.pssKb += kbFrom("/proc/" + std::to_string(pid) + "/smaps_rollup", "Pss:");
-                break;
-            }
-    }
-    return m;
-}
 
 void collectLeaves(const qc::Entry& e, std::vector<const qc::Entry*>& out) {
     if (!e.visible) return;
@@ -145,7 +95,7 @@ int main(int argc, char** argv) {
         }
     };
     settle(1500);  // start-up, and the silent update check on its timer
-    Memory start = memory();
+    qctest::Memory start = qctest::memory();
 
     std::vector<std::string> browsed;
     int chosen = 0, missing = 0;
@@ -170,13 +120,13 @@ int main(int argc, char** argv) {
 
     for (const qc::Entry* e : entries) choose(e);
     settle(1000);
-    Memory middle = memory();
+    qctest::Memory middle = qctest::memory();
     std::vector<const qc::Entry*> shuffled = entries;
     std::mt19937 random(20261208);
     std::shuffle(shuffled.begin(), shuffled.end(), random);
     for (const qc::Entry* e : shuffled) choose(e);
     settle(2000);
-    Memory end = memory();
+    qctest::Memory end = qctest::memory();
 
     // Every browse address reached the shell exactly as stored, as one argument.
     std::map<std::string, int> want, got;

@@ -1,0 +1,224 @@
+// A session with the viewer's own windows, measured: memory when idle, after 50 play entries of
+// the catalogue chosen in a row (their hosts can't be reached here), after clips played for real
+// and after the first game (the games engine's processes counted); choosing a play
+// entry to play state 3 on a clip served on 127.0.0.1, a direct file and an ASX playlist; choosing
+// a game entry to the movie's pixels on the screen, the first game and the next ones.
+// Run in a network namespace with only loopback, on an X server of its own.
+//
+//   session [--runs=N]     everything, N samples of each time (default 9)
+//   session --first-game   start-up, then one first game; its time only
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/xdg_shell.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/dispatcher.h"
+#include "clips.h"
+#include "help/form8.h"
+#include "http_server.h"
+#include "playback/form4.h"
+#include "playback/lazy_flash.h"
+#include "playback/vlc_player.h"
+#include "proc_memory.h"
+#include "swf.h"
+
+using qctest::waitUntil;
+
+namespace {
+
+constexpr int kBound = 30000;  // a sample that takes longer than this counts as failed
+
+double median(std::vector<double> v) {
+    if (v.empty()) return -1;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void settle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+}
+
+void printMemory(const char* when, const qctest::Memory& m) {
+    std::printf("memory %-28s resident %6.1f MB, with the games engine's processes (PSS) %6.1f MB\n", when,
+                m.rssKb / 1024.0, m.pssKb / 1024.0);
+}
+
+void printTimes(const char* what, const std::vector<double>& ms, int failed) {
+    std::printf("%-36s median %7.1f ms, min %7.1f, max %7.1f (%zu runs", what, median(ms),
+                ms.empty() ? -1 : *std::min_element(ms.begin(), ms.end()),
+                ms.empty() ? -1 : *std::max_element(ms.begin(), ms.end()), ms.size());
+    if (failed) std::printf(", %d FAILED", failed);
+    std::printf(")\n");
+}
+
+bool near(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24 &&
+           std::abs(a.blue() - b.blue()) < 24;
+}
+
+// The colour at the middle of a window, as the X server shows it.
+QColor onScreen(const QWidget& w) {
+    const QPoint c = w.geometry().center();
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0, c.x() - 2, c.y() - 2, 4, 4).toImage();
+    return shot.isNull() ? QColor() : shot.pixelColor(2, 2);
+}
+
+qc::Entry entry(qc::Action action, const std::string& address) {
+    qc::Entry e;
+    e.name = "bench";
+    e.action = action;
+    e.address = address;
+    return e;
+}
+
+void collectPlays(const qc::Entry& e, std::vector<const qc::Entry*>& out) {
+    if (!e.visible) return;
+    if (e.action == qc::Action::Play && !e.isGroup()) out.push_back(&e);
+    for (const qc::Entry& c : e.children) collectPlays(c, out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = 9;
+    bool firstGameOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::max(1, std::atoi(argv[i] + 7));
+        if (std::strcmp(argv[i], "--first-game") == 0) firstGameOnly = true;
+    }
+
+    qctest::HttpServer server;
+    const std::string clip = qctest::makeClip(8);
+    server.route("/clip.wmv", {200, "video/x-ms-wmv", clip});
+    server.route("/live.asx", {200, "video/x-ms-asf",
+                               "<ASX version=\"3.0\"><Entry><Ref href=\"" + server.url("/clip.wmv") +
+                                   "\"/></Entry></ASX>"});
+    const std::vector<QColor> colours = {QColor(220, 30, 40), QColor(30, 60, 210), QColor(40, 190, 70)};
+    for (size_t i = 0; i < colours.size(); ++i) {
+        qctest::Reply movie;
+        movie.contentType = "application/x-shockwave-flash";
+        movie.body = qctest::makeSwf(colours[i]);
+        server.route("/game" + std::to_string(i) + ".swf", movie);
+    }
+
+    // The viewer's windows, as its main() makes them.
+    qc::prepareFlashEngine();
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    qc::XdgShell shell;
+    qc::TForm1 form1(shell);
+    qc::TForm8 form8(shell);
+    qc::TForm4 form4(QStringList{QC_BUILD_DIR});
+    form1.attach(form4.ShockwaveFlash1(), form4, form8);
+    form1.WindowsMediaPlayer1->waitForEngine();
+    form1.showCentred();
+    settle(1500);  // start-up, and the silent update check on its timer
+
+    // The same dispatcher the menus use, for entries that point at our server.
+    qc::Dispatcher dispatcher(
+        qc::ActionTargets{*form1.WindowsMediaPlayer1, shell, form4.ShockwaveFlash1(), form4, form8});
+    auto gameStart = [&](size_t colour) -> double {
+        const qc::Entry game = entry(qc::Action::Game, server.url("/game" + std::to_string(colour) + ".swf"));
+        QElapsedTimer t;
+        t.start();
+        dispatcher.choose(game);
+        bool shown = waitUntil([&] { return form4.isVisible() && near(onScreen(form4), colours[colour]); }, kBound);
+        return shown ? t.nsecsElapsed() / 1e6 : -1;
+    };
+
+    if (firstGameOnly) {
+        double ms = gameStart(0);
+        std::printf("first game %.1f\n", ms);
+        return ms < 0 ? 1 : 0;
+    }
+    int failures = 0;
+
+    const qctest::Memory idle = qctest::memory();
+
+    // 50 play entries of the catalogue, chosen from the menus in a row.
+    std::vector<const qc::Entry*> plays;
+    for (const qc::Entry& m : qc::Catalogue::builtIn().menus()) collectPlays(m, plays);
+    int chosen = 0;
+    for (const qc::Entry* e : plays) {
+        if (chosen == 50) break;
+        auto* action = form1.menuBar()->findChild<QAction*>(QString::fromStdString(e->name));
+        if (!action) continue;
+        action->trigger();
+        ++chosen;
+        settle(20);
+    }
+    settle(2000);
+    const qctest::Memory afterPlays = qctest::memory();
+    failures += chosen != 50;
+
+    // Play state 3 from the choice, direct file and playlist taking turns.
+    std::vector<double> direct, playlist;
+    int directFailed = 0, playlistFailed = 0;
+    qc::TWindowsMediaPlayer& player = *form1.WindowsMediaPlayer1;
+    for (int i = 0; i < runs; ++i) {
+        for (bool asx : {false, true}) {
+            player.setUrl("");  // stopped between samples
+            settle(300);
+            const qc::Entry play = entry(qc::Action::Play, server.url(asx ? "/live.asx" : "/clip.wmv"));
+            QElapsedTimer t;
+            t.start();
+            qint64 reached = -1;
+            auto c = QObject::connect(&player, &qc::TWindowsMediaPlayer::playStateChanged, [&](int state) {
+                if (state == qc::kPlaying && reached < 0) reached = t.nsecsElapsed();
+            });
+            dispatcher.choose(play);
+            waitUntil([&] { return reached >= 0; }, kBound);
+            QObject::disconnect(c);
+            if (reached < 0) ++(asx ? playlistFailed : directFailed);
+            else (asx ? playlist : direct).push_back(reached / 1e6);
+        }
+    }
+    player.setUrl("");
+    failures += directFailed + playlistFailed;
+
+    const qctest::Memory afterClips = qctest::memory();
+
+    // Games: the first one loads the engine; the next ones reuse it.
+    const double first = gameStart(0);
+    failures += first < 0;
+    settle(1000);
+    const qctest::Memory afterGame = qctest::memory();
+    std::vector<double> next;
+    int nextFailed = 0;
+    for (int i = 0; i < runs; ++i) {
+        double ms = gameStart(1 + i % 2);
+        if (ms < 0) ++nextFailed;
+        else next.push_back(ms);
+        settle(200);
+    }
+    failures += nextFailed;
+
+    printMemory("idle after start-up", idle);
+    printMemory("after 50 play entries", afterPlays);
+    std::printf("memory %-28s resident %6.1f MB\n", ("after " + std::to_string(2 * runs) + " clips played").c_str(),
+                afterClips.rssKb / 1024.0);
+    printMemory("after the first game", afterGame);
+    printTimes("play entry to state 3, direct file", direct, directFailed);
+    printTimes("play entry to state 3, ASX playlist", playlist, playlistFailed);
+    std::printf("%-36s %7.1f ms (one run; see the first-game runs)\n", "game entry to pixels, first game", first);
+    printTimes("game entry to pixels, next game", next, nextFailed);
+    if (chosen != 50) std::printf("only %d play entries were found in the menus\n", chosen);
+    return failures ? 1 : 0;
+}

@@ -1,0 +1,60 @@
+#include "proc_memory.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace qctest {
+
+namespace {
+
+long kbFrom(const std::string& file, const std::string& key) {
+    std::ifstream in(file);
+    std::string k;
+    long v = 0;
+    while (in >> k) {
+        if (k == key) {
+            in >> v;
+            return v;
+        }
+        in.ignore(1 << 20, '\n');
+    }
+    return 0;
+}
+
+}  // namespace
+
+Memory memory() {
+    Memory m;
+    m.rssKb = kbFrom("/proc/self/status", "VmRSS:");
+    std::map<int, int> parent;
+    for (const QString& d : QDir("/proc").entryList(QDir::Dirs)) {
+        bool ok = false;
+        int pid = d.toInt(&ok);
+        if (!ok) continue;
+        std::ifstream stat("/proc/" + d.toStdString() + "/stat");
+        std::string s((std::istreambuf_iterator<char>(stat)), {});
+        size_t close = s.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(s.substr(close + 2));
+        char state;
+        int ppid;
+        rest >> state >> ppid;
+        parent[pid] = ppid;
+    }
+    const int self = static_cast<int>(::getpid());
+    for (auto [pid, ppid] : parent) {
+        for (int p = pid; p > 1; p = parent.count(p) ? parent[p] : 0)
+            if (p == self) {
+                m.pssKb += kbFrom("/proc/" + std::to_string(pid) + "/smaps_rollup", "Pss:");
+                break;
+            }
+    }
+    return m;
+}
+
+}  // namespace qctest

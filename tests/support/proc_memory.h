@@ -1,0 +1,14 @@
+#pragma once
+// What this process holds in memory, read from /proc.
+
+namespace qctest {
+
+struct Memory {
+    long rssKb = 0;  // resident set of this process
+    long pssKb = 0;  // proportional share of this process and of every process below it
+};
+
+// The games engine's helper processes are below this one, so they count in pssKb.
+Memory memory();
+
+}  // namespace qctest
