@@ -25,7 +25,6 @@ QLabel* label(QWidget* parent, const char* name, int left, int top, const QStrin
     p.setColor(QPalette::WindowText, colour);
     l->setPalette(p);
     l->move(left, top);
-    l->adjustSize();  // each label is as large as its own text, trailing blanks included
     return l;
 }
 
@@ -66,6 +65,9 @@ bool TForm8::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm8::firstShow() {
+    // Each label is as large as its own text, trailing blanks included. Measured only now: laying
+    // out these fonts costs milliseconds that start-up needn't spend on a hidden window.
+    for (QLabel* l : {Label3, Label1, Label4, Label5, Label6, Label7}) l->adjustSize();
     move(310, 109);
     show();
 }
