@@ -144,7 +144,8 @@ QString clock(libvlc_time_t ms) {
 }  // namespace
 
 VideoSurface::VideoSurface(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_NativeWindow);
+    // Becomes a native window of its own when the engine first needs one to draw into (winId()),
+    // not at start-up; its parents stay as they are.
     setAttribute(Qt::WA_DontCreateNativeAncestors);
     setAutoFillBackground(true);
     QPalette p = palette();
