@@ -56,8 +56,8 @@ void settle(int ms) {
 }
 
 void printMemory(const char* when, const qctest::Memory& m) {
-    std::printf("memory %-28s resident %6.1f MB, with the games engine's processes (PSS) %6.1f MB\n", when,
-                m.rssKb / 1024.0, m.pssKb / 1024.0);
+    std::printf("memory %-28s resident %6.1f MB, with the games engine's processes (PSS) %6.1f MB, %d process%s\n",
+                when, m.rssKb / 1024.0, m.pssKb / 1024.0, m.processes, m.processes == 1 ? "" : "es");
 }
 
 void printTimes(const char* what, const std::vector<double>& ms, int failed) {

@@ -51,6 +51,7 @@ Memory memory() {
         for (int p = pid; p > 1; p = parent.count(p) ? parent[p] : 0)
             if (p == self) {
                 m.pssKb += kbFrom("/proc/" + std::to_string(pid) + "/smaps_rollup", "Pss:");
+                ++m.processes;
                 break;
             }
     }

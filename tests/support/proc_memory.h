@@ -6,6 +6,7 @@ namespace qctest {
 struct Memory {
     long rssKb = 0;  // resident set of this process
     long pssKb = 0;  // proportional share of this process and of every process below it
+    int processes = 0;  // this one and those below it
 };
 
 // The games engine's helper processes are below this one, so they count in pssKb.
