@@ -1,5 +1,6 @@
 #include "playback/vlc_player.h"
 
+#include <dlfcn.h>
 #include <vlc/vlc.h>
 
 #include <QGuiApplication>
@@ -23,7 +24,61 @@
 
 namespace qc {
 
+// libvlc and what it pulls in are loaded on the engine's own thread, not with the program, so that
+// their loading overlaps the building of the windows.
+#define QC_VLC_FUNCTIONS(X) \
+    X(libvlc_audio_set_mute) \
+    X(libvlc_audio_set_volume) \
+    X(libvlc_event_attach) \
+    X(libvlc_event_detach) \
+    X(libvlc_media_new_location) \
+    X(libvlc_media_player_event_manager) \
+    X(libvlc_media_player_get_length) \
+    X(libvlc_media_player_get_position) \
+    X(libvlc_media_player_get_state) \
+    X(libvlc_media_player_get_time) \
+    X(libvlc_media_player_is_seekable) \
+    X(libvlc_media_player_new) \
+    X(libvlc_media_player_play) \
+    X(libvlc_media_player_release) \
+    X(libvlc_media_player_set_media) \
+    X(libvlc_media_player_set_pause) \
+    X(libvlc_media_player_set_position) \
+    X(libvlc_media_player_set_xwindow) \
+    X(libvlc_media_player_stop) \
+    X(libvlc_media_release) \
+    X(libvlc_new) \
+    X(libvlc_release) \
+    X(libvlc_set_user_agent) \
+    X(libvlc_video_set_key_input) \
+    X(libvlc_video_set_mouse_input)
+
+struct VlcApi {
+#define QC_VLC_POINTER(f) decltype(&::f) f = nullptr;
+    QC_VLC_FUNCTIONS(QC_VLC_POINTER)
+#undef QC_VLC_POINTER
+};
+
+
 namespace {
+
+// Null when libvlc can't be loaded whole; then no engine can be created.
+const VlcApi* loadVlc() {
+    static const VlcApi* api = []() -> const VlcApi* {
+        void* lib = ::dlopen("libvlc.so.5", RTLD_NOW | RTLD_LOCAL);  // libvlc 3's soname
+        if (!lib) return nullptr;
+        static VlcApi a;
+        bool ok = true;
+#define QC_VLC_RESOLVE(f) ok = ok && (a.f = reinterpret_cast<decltype(a.f)>(::dlsym(lib, #f))) != nullptr;
+        QC_VLC_FUNCTIONS(QC_VLC_RESOLVE)
+#undef QC_VLC_RESOLVE
+        return ok ? &a : nullptr;
+    }();
+    return api;
+}
+
+// Set on our thread when the first engine is handed over; every call below comes after that.
+const VlcApi* vlc = nullptr;
 
 constexpr qint64 kMaxPlaylistBytes = 1 << 20;  // a playlist is a few hundred bytes
 constexpr int kMaxNesting = 4;
@@ -184,12 +239,15 @@ TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, const std::vector<std:
         std::vector<const char*> argv;
         for (const auto& a : args) argv.push_back(a.c_str());
         EngineParts e;
-        e.vlc = libvlc_new(static_cast<int>(argv.size()), argv.data());
+        const VlcApi* api = loadVlc();
+        if (!api) return e;
+        e.api = api;
+        e.vlc = api->libvlc_new(static_cast<int>(argv.size()), argv.data());
         if (!e.vlc) return e;
-        libvlc_set_user_agent(e.vlc, "qingchuan 1.31", "qingchuan/1.31");
-        e.mp = libvlc_media_player_new(e.vlc);
+        api->libvlc_set_user_agent(e.vlc, "qingchuan 1.31", "qingchuan/1.31");
+        e.mp = api->libvlc_media_player_new(e.vlc);
         if (!e.mp) {
-            libvlc_release(e.vlc);
+            api->libvlc_release(e.vlc);
             e.vlc = nullptr;
         }
         return e;
@@ -214,13 +272,14 @@ libvlc_media_player_t* TWindowsMediaPlayer::engine() {
     vlc_ = e.vlc;
     mp_ = e.mp;
     if (!mp_) return nullptr;
+    vlc = e.api;
     // Let double-clicks and keys reach our widget instead of the engine's window.
-    libvlc_video_set_mouse_input(mp_, false);
-    libvlc_video_set_key_input(mp_, false);
-    libvlc_audio_set_volume(mp_, volumeSlider_->value());
-    if (muted_) libvlc_audio_set_mute(mp_, true);
-    libvlc_event_manager_t* em = libvlc_media_player_event_manager(mp_);
-    for (libvlc_event_e type : kEngineEvents) libvlc_event_attach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
+    vlc->libvlc_video_set_mouse_input(mp_, false);
+    vlc->libvlc_video_set_key_input(mp_, false);
+    vlc->libvlc_audio_set_volume(mp_, volumeSlider_->value());
+    if (muted_) vlc->libvlc_audio_set_mute(mp_, true);
+    libvlc_event_manager_t* em = vlc->libvlc_media_player_event_manager(mp_);
+    for (libvlc_event_e type : kEngineEvents) vlc->libvlc_event_attach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
     return mp_;
 }
 
@@ -228,15 +287,15 @@ TWindowsMediaPlayer::~TWindowsMediaPlayer() {
     if (probe_) probe_->abort();
     if (starting_.valid()) {  // never used: nothing is attached to it yet
         EngineParts e = starting_.get();
-        if (e.mp) libvlc_media_player_release(e.mp);
-        if (e.vlc) libvlc_release(e.vlc);
+        if (e.mp) e.api->libvlc_media_player_release(e.mp);
+        if (e.vlc) e.api->libvlc_release(e.vlc);
     } else if (mp_) {
-        libvlc_event_manager_t* em = libvlc_media_player_event_manager(mp_);
+        libvlc_event_manager_t* em = vlc->libvlc_media_player_event_manager(mp_);
         for (libvlc_event_e type : kEngineEvents)
-            libvlc_event_detach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
-        libvlc_media_player_stop(mp_);
-        libvlc_media_player_release(mp_);
-        libvlc_release(vlc_);
+            vlc->libvlc_event_detach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
+        vlc->libvlc_media_player_stop(mp_);
+        vlc->libvlc_media_player_release(mp_);
+        vlc->libvlc_release(vlc_);
     }
     delete fullWindow_;
 }
@@ -306,9 +365,9 @@ void TWindowsMediaPlayer::buildControls() {
     });
     connect(playPause_, &QToolButton::clicked, this, [this] {
         if (state_ == kPlaying) {
-            libvlc_media_player_set_pause(mp_, 1);
+            vlc->libvlc_media_player_set_pause(mp_, 1);
         } else if (state_ == kPaused) {
-            libvlc_media_player_set_pause(mp_, 0);
+            vlc->libvlc_media_player_set_pause(mp_, 0);
         } else if (!candidates_.empty() && !probe_ && !engineActive_) {
             next_ = 0;  // start the current address over
             startCandidate();
@@ -323,15 +382,15 @@ void TWindowsMediaPlayer::buildControls() {
     });
     connect(mute_, &QToolButton::clicked, this, [this] {
         muted_ = !muted_;
-        if (mp_) libvlc_audio_set_mute(mp_, muted_);  // else applied when the engine is ready
+        if (mp_) vlc->libvlc_audio_set_mute(mp_, muted_);  // else applied when the engine is ready
         mute_->setIcon(glyph(muted_ ? Glyph::Muted : Glyph::Volume));
     });
     connect(volumeSlider_, &QSlider::valueChanged, this, [this](int v) {
-        if (mp_) libvlc_audio_set_volume(mp_, v);
+        if (mp_) vlc->libvlc_audio_set_volume(mp_, v);
     });
     connect(position_, &QSlider::sliderReleased, this, [this] {
-        if (engineActive_ && libvlc_media_player_is_seekable(mp_))
-            libvlc_media_player_set_position(mp_, position_->value() / 1000.0f);
+        if (engineActive_ && vlc->libvlc_media_player_is_seekable(mp_))
+            vlc->libvlc_media_player_set_position(mp_, position_->value() / 1000.0f);
     });
 }
 
@@ -450,18 +509,18 @@ void TWindowsMediaPlayer::onProbeFinished() {
 }
 
 void TWindowsMediaPlayer::playInEngine(const std::string& address) {
-    libvlc_media_t* m = engine() ? libvlc_media_new_location(vlc_, engineLocation(address).c_str()) : nullptr;
+    libvlc_media_t* m = engine() ? vlc->libvlc_media_new_location(vlc_, engineLocation(address).c_str()) : nullptr;
     if (!m) {
         failCandidate(PlayerStatus::CannotPlay);
         return;
     }
-    libvlc_media_player_set_media(mp_, m);
-    libvlc_media_release(m);
+    vlc->libvlc_media_player_set_media(mp_, m);
+    vlc->libvlc_media_release(m);
     // Asked for only now: making the picture's X window early would make the main window's early,
     // ahead of its first showing.
-    if (embed_) libvlc_media_player_set_xwindow(mp_, static_cast<uint32_t>(video_->winId()));
+    if (embed_) vlc->libvlc_media_player_set_xwindow(mp_, static_cast<uint32_t>(video_->winId()));
     engineActive_ = true;
-    if (libvlc_media_player_play(mp_) != 0) failCandidate(PlayerStatus::CannotPlay);
+    if (vlc->libvlc_media_player_play(mp_) != 0) failCandidate(PlayerStatus::CannotPlay);
 }
 
 void TWindowsMediaPlayer::onVlcEvent(const libvlc_event_t* ev, void* self) {
@@ -481,7 +540,7 @@ void TWindowsMediaPlayer::engineEvent(int) {
     if (!engineActive_) return;
     // Judge by the engine's state now, not by the event: events of a replaced media may still be
     // in the queue.
-    switch (libvlc_media_player_get_state(mp_)) {
+    switch (vlc->libvlc_media_player_get_state(mp_)) {
     case libvlc_Opening:
         setState(kTransitioning);
         setStatus(PlayerStatus::Connecting);
@@ -548,7 +607,7 @@ void TWindowsMediaPlayer::watchdogFired() {
 void TWindowsMediaPlayer::stopEngine() {
     if (!engineActive_) return;
     engineActive_ = false;
-    libvlc_media_player_stop(mp_);
+    vlc->libvlc_media_player_stop(mp_);
 }
 
 void TWindowsMediaPlayer::setState(int state) {
@@ -580,12 +639,12 @@ int TWindowsMediaPlayer::volume() const { return volumeSlider_->value(); }
 
 void TWindowsMediaPlayer::updatePosition() {
     if (!engineActive_) return;
-    libvlc_time_t length = libvlc_media_player_get_length(mp_);
-    libvlc_time_t now = libvlc_media_player_get_time(mp_);
-    bool seekable = libvlc_media_player_is_seekable(mp_) && length > 0;
+    libvlc_time_t length = vlc->libvlc_media_player_get_length(mp_);
+    libvlc_time_t now = vlc->libvlc_media_player_get_time(mp_);
+    bool seekable = vlc->libvlc_media_player_is_seekable(mp_) && length > 0;
     position_->setEnabled(seekable);
     if (seekable && !position_->isSliderDown())
-        position_->setValue(static_cast<int>(libvlc_media_player_get_position(mp_) * 1000));
+        position_->setValue(static_cast<int>(vlc->libvlc_media_player_get_position(mp_) * 1000));
     time_label_->setText(length > 0 ? clock(now) + " / " + clock(length) : clock(now));
 }
 

@@ -25,6 +25,8 @@ struct libvlc_event_t;
 
 namespace qc {
 
+struct VlcApi;  // libvlc's functions, loaded when the first engine starts
+
 // The picture area: a native window that libvlc draws into; reports double-clicks.
 class VideoSurface : public QWidget {
     Q_OBJECT
@@ -84,6 +86,7 @@ private:
     libvlc_media_player_t* engine();
 
     struct EngineParts {
+        const VlcApi* api = nullptr;
         libvlc_instance_t* vlc = nullptr;
         libvlc_media_player_t* mp = nullptr;
     };
