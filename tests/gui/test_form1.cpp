@@ -171,6 +171,26 @@ TEST_F(Form1Test, EntriesDoTheirActions) {
     EXPECT_EQ(shell.opened.size(), 1u);
 }
 
+// Chosen the way a user does, from the open menus with the keyboard and with the mouse: each
+// choice acts exactly once.
+TEST_F(Form1Test, AnItemChosenInItsOpenMenuActsOnce) {
+    auto* help = form->menuBar()->findChild<QMenu*>("N4");
+    ASSERT_NE(help, nullptr);
+    help->popup(form->mapToGlobal(QPoint(500, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    help->setActiveAction(action("N769"));  // 主页
+    QTest::keyClick(help, Qt::Key_Return);
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"http://www.qingchuan.example/"});
+    EXPECT_FALSE(help->isVisible());
+
+    help->popup(form->mapToGlobal(QPoint(500, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(action("N769")).center());
+    EXPECT_EQ(shell.opened.size(), 2u);
+    QTest::qWait(100);
+    EXPECT_EQ(shell.opened.size(), 2u);
+}
+
 TEST_F(Form1Test, AnErrorInAHandlerIsShownAndTheProgramGoesOn) {
     qc::setApplicationTitle("qingchuan");
     qc::Entry game;
