@@ -25,7 +25,8 @@ on_x "$build/bench/session" --runs="$runs" 2>>"$log" || echo "session: some samp
 first=$(mktemp)
 trap 'rm -f "$first"' EXIT
 for _ in $(seq "$runs"); do
-    { on_x "$build/bench/session" --first-game 2>>"$log" || true; } | awk '/^first game/ && $3 >= 0 {print $3}' >>"$first"
+    { on_x "$build/bench/session" --first-game 2>>"$log" || true; } |
+        awk '/^first game/ && $3 >= 0 {print $3}' >>"$first"
 done
 sort -n "$first" | awk -v n="$runs" '{a[NR]=$1} END {
     if (NR < n) printf "game entry to pixels, first game: %d of %d runs FAILED\n", n - NR, n;

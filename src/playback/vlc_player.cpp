@@ -7,9 +7,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLinearGradient>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -58,7 +58,6 @@ struct VlcApi {
     QC_VLC_FUNCTIONS(QC_VLC_POINTER)
 #undef QC_VLC_POINTER
 };
-
 
 namespace {
 
@@ -279,7 +278,8 @@ libvlc_media_player_t* TWindowsMediaPlayer::engine() {
     vlc->libvlc_audio_set_volume(mp_, volumeSlider_->value());
     if (muted_) vlc->libvlc_audio_set_mute(mp_, true);
     libvlc_event_manager_t* em = vlc->libvlc_media_player_event_manager(mp_);
-    for (libvlc_event_e type : kEngineEvents) vlc->libvlc_event_attach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
+    for (libvlc_event_e type : kEngineEvents)
+        vlc->libvlc_event_attach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
     return mp_;
 }
 
@@ -516,8 +516,8 @@ void TWindowsMediaPlayer::playInEngine(const std::string& address) {
     }
     vlc->libvlc_media_player_set_media(mp_, m);
     vlc->libvlc_media_release(m);
-    // Asked for only now: making the picture's X window early would make the main window's early,
-    // ahead of its first showing.
+    // The picture's own X window is made here, at the first play: made with the main window, it
+    // cost start-up round trips to the X server.
     if (embed_) vlc->libvlc_media_player_set_xwindow(mp_, static_cast<uint32_t>(video_->winId()));
     engineActive_ = true;
     if (vlc->libvlc_media_player_play(mp_) != 0) failCandidate(PlayerStatus::CannotPlay);
