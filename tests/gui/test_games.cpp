@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "clips.h"
-#include "swf.h"
 #include "http_server.h"
 #include "playback/form4.h"
 #include "playback/lazy_flash.h"
+#include "swf.h"
 
 #include <QWebEngineView>
 #include "playback/ruffle_scheme.h"
