@@ -20,7 +20,6 @@
 #include <QWindow>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <functional>
 #include <memory>
@@ -28,6 +27,7 @@
 #include "app/app_text.h"
 #include "app/form1.h"
 #include "app/gbk.h"
+#include "files.h"
 #include "http_server.h"
 #include "update/curl_download.h"
 #include "update/qt_update.h"
@@ -37,14 +37,6 @@ using namespace std::chrono_literals;
 using namespace std::string_literals;
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::string makeTempDir(const char* prefix) {
     std::string tmpl = std::string("/tmp/") + prefix + "-XXXXXX";
