@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QMenuBar>
 
-#include "catalogue/catalogue.h"
-#include "catalogue/embedded_data.h"
+#include "core/catalogue/catalogue.h"
+#include "core/catalogue/embedded_data.h"
 
 namespace {
 

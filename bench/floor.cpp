@@ -5,8 +5,8 @@
 #include <QMainWindow>
 #include <QMenuBar>
 
-#include "app/app_text.h"
-#include "catalogue/catalogue.h"
+#include "core/app/app_text.h"
+#include "core/catalogue/catalogue.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "app/xdg_shell.h"
-#include "catalogue/catalogue.h"
-#include "catalogue/dispatcher.h"
+#include "shared/xdg_shell.h"
+#include "core/catalogue/catalogue.h"
+#include "core/catalogue/dispatcher.h"
 #include "clips.h"
 #include "help/form8.h"
 #include "http_server.h"

@@ -17,7 +17,5 @@ cd build-asan
 # Not the tests that start the games engine: Chromium inside it frees its own objects with sized
 # deletes of other sizes, keeps allocations for the life of the process, and can hang at exit
 # under the sanitizers; none of that is ours to mend. Our module's code runs in the normal suite.
-# A test that fails once for the machine's sake (two X servers starting under load) gets one
-# more try; a real fault fails twice.
-ctest --output-on-failure -j 2 --timeout 600 -E '^Games\.|^soak$' --repeat until-pass:2
+ctest --output-on-failure -j 2 --timeout 600 -E '^Games\.|^soak$'
 

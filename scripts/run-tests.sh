@@ -5,6 +5,4 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 ./scripts/build.sh
 cd build
-# A test that fails once for the machine's sake (two X servers starting under load) gets one
-# more try; a real fault fails twice.
-ctest --output-on-failure -j 2 --timeout 300 --repeat until-pass:2
+ctest --output-on-failure -j 2 --timeout 300

@@ -21,7 +21,7 @@ add_custom_command(OUTPUT "${RUFFLE_RCC}"
   COMMAND Qt6::rcc --binary --no-compress "${RUFFLE_QRC}" -o "${RUFFLE_RCC}"
   DEPENDS "${RUFFLE_QRC}" ${RUFFLE_FILES} ${RUFFLE_PAGE_FILES}
   COMMENT "Packing Ruffle's files")
-set(RUFFLE_RESOURCES "${CMAKE_SOURCE_DIR}/src/playback/ruffle_resources.cpp" "${RUFFLE_RCC}")
-set_source_files_properties("${CMAKE_SOURCE_DIR}/src/playback/ruffle_resources.cpp" PROPERTIES
+set(RUFFLE_RESOURCES "${CMAKE_CURRENT_SOURCE_DIR}/ruffle_resources.cpp" "${RUFFLE_RCC}")
+set_source_files_properties("${CMAKE_CURRENT_SOURCE_DIR}/ruffle_resources.cpp" PROPERTIES
   COMPILE_DEFINITIONS "RUFFLE_RCC=\"${RUFFLE_RCC}\""
   OBJECT_DEPENDS "${RUFFLE_RCC}")

@@ -10,13 +10,12 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/app_text.h"
-#include "app/fullscreen.h"
-#include "app/guard.h"
-#include "app/picture.h"
+#include "core/app/app_text.h"
+#include "core/app/fullscreen.h"
+#include "shared/guard.h"
+#include "shared/picture.h"
 #include "playback/vlc_player.h"
 #include "update/qt_update.h"
-#include "update/update_address.h"
 
 // The pictures live in a static library, whose resources must be registered by hand.
 static void initResources() { Q_INIT_RESOURCE(resources); }
@@ -48,7 +47,7 @@ public:
 
 }  // namespace
 
-TForm1::TForm1(Shell& shell, const std::vector<std::string>& engineArgs)
+TForm1::TForm1(Shell& shell, Form1Settings settings)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       shell_(shell) {
@@ -83,22 +82,22 @@ TForm1::TForm1(Shell& shell, const std::vector<std::string>& engineArgs)
     caption->setAlignment(Qt::AlignCenter);
     Image4 = new TImage(Panel1, "Image4", ":/pictures/image4.bmp", {0, 263, 17, 41});
     Image5 = new TImage(Panel1, "Image5", ":/pictures/image5.bmp", {376, 264, 17, 41});
-    WindowsMediaPlayer1 = new TWindowsMediaPlayer(Panel1, engineArgs);
+    WindowsMediaPlayer1 = new TWindowsMediaPlayer(Panel1, settings.engineArgs);
     WindowsMediaPlayer1->setGeometry(1, 1, 389, 305);
 
-    Image3->onClick = [this] { guarded([this] { Image3Click(); }); };
-    Image6->onClick = [this] { guarded([this] { Image6Click(); }); };
-    connect(WindowsMediaPlayer1, &TWindowsMediaPlayer::doubleClicked, this,
-            [this](short b, short s, int x, int y) { guarded([&] { WindowsMediaPlayer1DoubleClick(b, s, x, y); }); });
+    connectGuarded(Image3, &TImage::clicked, this, [this] { Image3Click(); });
+    connectGuarded(Image6, &TImage::clicked, this, [this] { Image6Click(); });
+    connectGuarded(WindowsMediaPlayer1, &TWindowsMediaPlayer::doubleClicked, this,
+                   [this](short b, short s, int x, int y) { WindowsMediaPlayer1DoubleClick(b, s, x, y); });
 
     buildMenuBar();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    connectGuarded(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     Timer1->start();
-    update_ = std::make_unique<MainWindowUpdate>(*this, *m, *Timer1, updateDescriptorAddress());
+    update_ = std::make_unique<MainWindowUpdate>(*this, *m, *Timer1, std::move(settings.updateAddress));
 
     adjustSize();
     setFixedSize(sizeHint());
@@ -139,15 +138,15 @@ void TForm1::addEntries(QMenu* menu, const Entry& group) {
             sub->setObjectName(QString::fromStdString(e.name));
             sub->setStyle(menuStyle_);
             if (e.action != Action::None)
-                connect(sub, &QMenu::aboutToShow, this, [this, entry] {
-                    guarded([&] { if (dispatcher_) dispatcher_->opened(*entry); });
+                connectGuarded(sub, &QMenu::aboutToShow, this, [this, entry] {
+                    if (dispatcher_) dispatcher_->opened(*entry);
                 });
             addEntries(sub, e);
         } else {
             QAction* a = menu->addAction(QString::fromStdString(e.caption));
             a->setObjectName(QString::fromStdString(e.name));
-            connect(a, &QAction::triggered, this, [this, entry] {
-                guarded([&] { if (dispatcher_) dispatcher_->choose(*entry); });
+            connectGuarded(a, &QAction::triggered, this, [this, entry] {
+                if (dispatcher_) dispatcher_->choose(*entry);
             });
         }
     }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/dispatcher.h"
+#include "core/catalogue/dispatcher.h"
 
 class QFrame;
 class QMenu;
@@ -22,10 +22,16 @@ class MainWindowUpdate;
 class TImage;
 class TWindowsMediaPlayer;
 
+// What main (or a test) decides for the main window.
+struct Form1Settings {
+    std::string updateAddress;            // the update descriptor's address
+    std::vector<std::string> engineArgs;  // added to the player engine's options
+};
+
 class TForm1 : public QMainWindow {
 public:
     // Throws when a part can't be created (the player engine, say).
-    TForm1(Shell& shell, const std::vector<std::string>& engineArgs = {});
+    explicit TForm1(Shell& shell, Form1Settings settings = {});
     ~TForm1() override;
 
     // The windows created after this one, that some entries act on.

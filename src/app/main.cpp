@@ -1,14 +1,15 @@
 // Start-up: the three windows in their order, then the message loop until the main window closes.
+// The one place where the windows and their adapters are put together.
 
 #include <QApplication>
 #include <QIcon>
 #include <memory>
 
-#include "app/app_text.h"
+#include "core/app/app_text.h"
 #include "app/form1.h"
-#include "app/guard.h"
+#include "shared/guard.h"
 #include "app/startup.h"
-#include "app/xdg_shell.h"
+#include "shared/xdg_shell.h"
 #include "help/form8.h"
 #include "playback/form4.h"
 #include "playback/lazy_flash.h"
@@ -24,7 +25,7 @@ struct Windows {
 
 Windows createWindows(qc::Shell& shell) {
     Windows w;
-    w.form1 = std::make_unique<qc::TForm1>(shell);
+    w.form1 = std::make_unique<qc::TForm1>(shell, qc::Form1Settings{.updateAddress = QINGCHUAN_UPDATE_URL});
     w.form8 = std::make_unique<qc::TForm8>(shell);
     w.form4 = std::make_unique<qc::TForm4>();
     w.form1->attach(w.form4->ShockwaveFlash1(), *w.form4, *w.form8);

@@ -8,7 +8,7 @@
 #include <memory>
 #include <typeinfo>
 
-#include "app/app_text.h"
+#include "core/app/app_text.h"
 
 namespace qc {
 

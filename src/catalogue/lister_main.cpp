@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "catalogue/catalogue.h"
+#include "core/catalogue/catalogue.h"
 
 int main() {
     try {

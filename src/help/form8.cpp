@@ -1,10 +1,9 @@
 #include "help/form8.h"
 
-#include <QEvent>
 #include <QLabel>
-#include <QMouseEvent>
 
-#include "app/guard.h"
+#include "shared/guard.h"
+#include "shared/picture.h"
 
 namespace qc {
 
@@ -16,9 +15,9 @@ QFont windowFont(int pixels) {
     return f;
 }
 
-QLabel* label(QWidget* parent, const char* name, int left, int top, const QString& text, const QFont& font,
-              const QColor& colour) {
-    auto* l = new QLabel(text, parent);
+ClickLabel* label(QWidget* parent, const char* name, int left, int top, const QString& text, const QFont& font,
+                  const QColor& colour) {
+    auto* l = new ClickLabel(text, parent);
     l->setObjectName(name);
     l->setFont(font);
     QPalette p = l->palette();
@@ -49,20 +48,14 @@ TForm8::TForm8(Shell& shell) : shell_(shell) {
     Label3 = label(this, "Label3", 72, 16, "晴川影音同乐会            ", title, QColor(0, 0, 128));
     Label1 = label(this, "Label1", 32, 48, "版权所有 © 2004-2026 晴川工作室，请勿盗版。", font, text);
     Label4 = label(this, "Label4", 32, 96, "制作：晴川工作室", font, text);
-    Label5 = label(this, "Label5", 32, 120, QString("电子邮件：") + kMakerMail, font, text);
+    ClickLabel* mail = label(this, "Label5", 32, 120, QString("电子邮件：") + kMakerMail, font, text);
+    Label5 = mail;
     Label6 = label(this, "Label6", 32, 144, "QQ：20046688", font, Qt::black);
     Label7 = label(this, "Label7", 8, 168, "请实时升级更新，更多精彩频道等着你。            ", font, QColor(128, 0, 0));
-    Label5->installEventFilter(this);
+    connectGuarded(mail, &ClickLabel::clicked, this, [this] { Label5Click(); });
 }
 
 void TForm8::Label5Click() { shell_.open(std::string("mailto:") + kMakerMail); }
-
-bool TForm8::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Label5 && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        guarded([this] { Label5Click(); });
-    return SecondaryForm::eventFilter(watched, event);
-}
 
 void TForm8::firstShow() {
     // Each label is as large as its own text, trailing blanks included. Measured only now: laying

@@ -1,8 +1,8 @@
 #pragma once
 // The About window: the product's name, the maker's contact lines, and a mail link.
 
-#include "app/secondary_form.h"
-#include "app/shell.h"
+#include "core/ports/shell.h"
+#include "shared/secondary_form.h"
 
 class QLabel;
 
@@ -26,7 +26,6 @@ public:
 
 protected:
     void firstShow() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Shell& shell_;

@@ -2,7 +2,7 @@
 // The Flash engine lives in a module of its own, loaded when the first game is chosen: start-up
 // then neither loads the web engine nor pays for it.
 
-#include "playback/flash_control.h"
+#include "core/ports/flash_control.h"
 
 class QWidget;
 

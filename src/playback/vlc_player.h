@@ -11,37 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "playback/media_player.h"
-#include "playback/player_status.h"
+#include "core/playback/player_status.h"
+#include "core/ports/media_player.h"
+#include "playback/vlc_engine.h"
 
-class QLabel;
 class QNetworkAccessManager;
 class QNetworkReply;
-class QSlider;
-class QToolButton;
-struct libvlc_instance_t;
-struct libvlc_media_player_t;
-struct libvlc_event_t;
 
 namespace qc {
 
-struct VlcApi;  // libvlc's functions, loaded when the first engine starts
-
-// The picture area: a native window that libvlc draws into; reports double-clicks.
-class VideoSurface : public QWidget {
-    Q_OBJECT
-public:
-    explicit VideoSurface(QWidget* parent);
-signals:
-    // Button and shift state as the control numbers them (1 left, 2 right, 4 middle; 1 shift,
-    // 2 control, 4 alt); position inside the picture.
-    void doubleClicked(short button, short shiftState, int x, int y);
-    void escapePressed();
-
-protected:
-    void mouseDoubleClickEvent(QMouseEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-};
+class FullScreenFrame;
+class TransportBar;
+class VideoSurface;
 
 class TWindowsMediaPlayer : public QWidget, public MediaPlayerControl {
     Q_OBJECT
@@ -80,17 +61,12 @@ private:
     void setStatus(PlayerStatus s, int number = 0);
     void watchdogFired();
     void updatePosition();
-    void buildControls();
+    void connectControls();
     static void onVlcEvent(const libvlc_event_t* ev, void* self);
     // The engine's player, once started (waits for it the first time); null if it couldn't be.
     libvlc_media_player_t* engine();
 
-    struct EngineParts {
-        const VlcApi* api = nullptr;
-        libvlc_instance_t* vlc = nullptr;
-        libvlc_media_player_t* mp = nullptr;
-    };
-    std::future<EngineParts> starting_;
+    std::future<VlcEngine> starting_;
     bool embed_ = false;  // draws into our own X window
 
     libvlc_instance_t* vlc_ = nullptr;
@@ -113,16 +89,10 @@ private:
     int connectTimeoutMs_ = 15000;
     bool muted_ = false;
 
-    QWidget* body_ = nullptr;  // picture and controls; moves into fullWindow_ in full screen
+    QWidget* body_ = nullptr;  // picture and controls; moves into the full-screen frame
     VideoSurface* video_ = nullptr;
-    QWidget* fullWindow_ = nullptr;
-    QSlider* position_ = nullptr;
-    QSlider* volumeSlider_ = nullptr;
-    QToolButton* playPause_ = nullptr;
-    QToolButton* stop_ = nullptr;
-    QToolButton* mute_ = nullptr;
-    QLabel* status_label_ = nullptr;
-    QLabel* time_label_ = nullptr;
+    TransportBar* bar_ = nullptr;
+    std::unique_ptr<FullScreenFrame> fullFrame_;
     QTimer watchdog_;
     QTimer positionTimer_;
 };

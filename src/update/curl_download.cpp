@@ -1,7 +1,6 @@
 #include "update/curl_download.h"
 
 #include <curl/curl.h>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -11,6 +10,8 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
+
+#include "shared/lazy_library.h"
 
 namespace qc {
 
@@ -85,25 +86,19 @@ struct CurlApi {
     decltype(&curl_easy_cleanup) cleanup = nullptr;
 };
 
-template <typename F>
-bool resolve(void* lib, const char* name, F& f) {
-    f = reinterpret_cast<F>(::dlsym(lib, name));
-    return f != nullptr;
+void bindCurl(Library& lib, CurlApi& a) {
+    lib.bind(a.globalInit, "curl_global_init");
+    lib.bind(a.easyInit, "curl_easy_init");
+    lib.bind(a.setopt, "curl_easy_setopt");
+    lib.bind(a.perform, "curl_easy_perform");
+    lib.bind(a.getinfo, "curl_easy_getinfo");
+    lib.bind(a.cleanup, "curl_easy_cleanup");
 }
 
 // Null when libcurl can't be loaded; then every download fails.
 const CurlApi* curlApi() {
-    static const CurlApi* api = []() -> const CurlApi* {
-        void* lib = ::dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);  // its soname since 2006
-        if (!lib) return nullptr;
-        static CurlApi a;
-        bool ok = resolve(lib, "curl_global_init", a.globalInit) && resolve(lib, "curl_easy_init", a.easyInit) &&
-                  resolve(lib, "curl_easy_setopt", a.setopt) && resolve(lib, "curl_easy_perform", a.perform) &&
-                  resolve(lib, "curl_easy_getinfo", a.getinfo) && resolve(lib, "curl_easy_cleanup", a.cleanup);
-        if (!ok || a.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;
-        return &a;
-    }();
-    return api;
+    return loadOnce<CurlApi>("libcurl.so.4", bindCurl,  // its soname since 2006
+                             [](const CurlApi& a) { return a.globalInit(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
 }
 
 struct EasyDeleter {

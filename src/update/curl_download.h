@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstddef>
 
-#include "update/update_check.h"
+#include "core/update/update_check.h"
 
 namespace qc {
 

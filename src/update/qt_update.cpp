@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/gbk.h"
+#include "core/text/gbk.h"
 
 namespace qc {
 

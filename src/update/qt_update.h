@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "update/curl_download.h"
-#include "update/update_check.h"
+#include "core/update/update_check.h"
 
 class QPlainTextEdit;
 class QTimer;

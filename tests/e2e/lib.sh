@@ -45,3 +45,12 @@ wait_for() {
     for _ in $(seq $((limit * 10))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
     return 1
 }
+
+# Answers host name $1 with 127.0.0.1: a private /etc/hosts, bound over the real one in this
+# test's own mount namespace (tests/isolated.sh); the machine's file is untouched.
+map_host_to_loopback() {
+    [ "$(readlink /proc/self/ns/mnt)" != "$(readlink /proc/1/ns/mnt)" ] || fail "not in a mount namespace of its own"
+    { echo "127.0.0.1 localhost"; echo "127.0.0.1 $1"; } >"$work/hosts"
+    mount --bind "$work/hosts" /etc/hosts || fail "could not map $1 to 127.0.0.1"
+    getent hosts "$1" | grep -q '^127\.0\.0\.1' || fail "$1 does not resolve to 127.0.0.1"
+}

@@ -1,13 +1,22 @@
 #!/bin/sh
-# The update check of the real viewer under Xvfb, built with its descriptor on 127.0.0.1 (inside
-# this test's network namespace): start-up says nothing when the tags are equal, 升级更新 then says
-# so, and a different tag at start-up is announced, closes the viewer and starts the updater.
-# Usage: update.sh BUILD_DIR VIEWER TOOL PORT
+# The update check of the real viewer under Xvfb, its descriptor's host answered on 127.0.0.1
+# (a private /etc/hosts in this test's own network and mount namespaces): start-up says nothing
+# when the tags are equal, 升级更新 then says so, and a different tag at start-up is announced,
+# closes the viewer and starts the updater.
+# Usage: update.sh BUILD_DIR VIEWER TOOL DESCRIPTOR_URL
 . "$(dirname "$0")/lib.sh"
 build=$1
 viewer_exe=$2
 tool=$3
-port=$4
+url=$4
+# http://HOST[:PORT]/PATH
+rest=${url#http://}
+hostport=${rest%%/*}
+path=/${rest#*/}
+host=${hostport%%:*}
+port=80
+[ "$hostport" = "$host" ] || port=${hostport#*:}
+map_host_to_loopback "$host"
 caption="晴川影音同乐会 V1.31"
 # A failure also shows the end of the X server's log.
 fail() {
@@ -32,11 +41,11 @@ EOS
 chmod +x "$app/update.exe"
 
 printf '1.31\r\nnotes\r\n' >"$work/served"
-"$tool" serve "$port" "$work/served" "$work/requests" >"$work/server.log" 2>&1 &
+"$tool" serve "$port" "$path" "$work/served" "$work/requests" >"$work/server.log" 2>&1 &
 pids="$pids $!"
 wait_for 10 grep -qx ready "$work/requests" || fail "the descriptor server did not start"
 
-requests() { grep -c '^GET /update.txt$' "$work/requests" || true; }
+requests() { grep -c "^GET $path\$" "$work/requests" || true; }
 boxes() { timeout 5 xdotool search --onlyvisible --name '^(Information|Confirm)$' 2>/dev/null; }
 # Conditions for wait_for, evaluated afresh at every try.
 requests_at_least() { [ "$(requests)" -ge "$1" ]; }

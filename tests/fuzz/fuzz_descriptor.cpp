@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "update/update_check.h"
+#include "core/update/update_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);

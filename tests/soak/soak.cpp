@@ -19,8 +19,8 @@
 #include <random>
 
 #include "app/form1.h"
-#include "app/xdg_shell.h"
-#include "catalogue/catalogue.h"
+#include "shared/xdg_shell.h"
+#include "core/catalogue/catalogue.h"
 #include "help/form8.h"
 #include "playback/form4.h"
 #include "playback/lazy_flash.h"
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     qc::XdgShell shell;
-    qc::TForm1 form1(shell, {"--aout=adummy"});
+    qc::TForm1 form1(shell, {.engineArgs = {"--aout=adummy"}});
     qc::TForm8 form8(shell);
     qc::TForm4 form4(QStringList{QC_BUILD_DIR});
     form1.attach(form4.ShockwaveFlash1(), form4, form8);

@@ -1,0 +1,114 @@
+#include "playback/ruffle/ruffle_flash.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QGuiApplication>
+#include <QOpenGLContext>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <stdexcept>
+
+#include "playback/ruffle/ruffle_scheme.h"
+
+
+// Qt's own (exported, not in its public headers).
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+
+namespace qc {
+
+void registerRuffleResources();  // ruffle_resources.cpp
+
+namespace {
+
+// The player's page: it goes nowhere else, and opens no windows.
+class GamePage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
+        return url.scheme() == kRuffleScheme;
+    }
+};
+
+}  // namespace
+
+RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
+    setObjectName("RuffleView");
+    registerRuffleResources();
+    if (!ruffleSchemeRegistered())
+        throw std::runtime_error("The Flash component could not be created: its scheme was registered too late");
+    for (const char* file : {":/ruffle/ruffle.js", ":/ruffle/player.html", ":/ruffle/shim.js"})
+        if (!QFileInfo::exists(file))
+            throw std::runtime_error(std::string("The Flash component could not be created: ") + file + " is missing");
+}
+
+RuffleFlash::~RuffleFlash() {
+    // The page must go before its profile.
+    delete page_;
+}
+
+void RuffleFlash::setMovie(const std::string& address) {
+    pending_ = QString::fromStdString(address);
+    if (ready_)
+        playPending();
+    else if (!loading_)
+        startPage();
+}
+
+void RuffleFlash::startPage() {
+    if (!page_) {
+        profile_ = new QWebEngineProfile(this);  // off the record: nothing is written to disk
+        profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        scheme_ = new RuffleScheme(this);
+        profile_->installUrlSchemeHandler(kRuffleScheme, scheme_);
+        page_ = new GamePage(profile_, this);
+        page_->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+        page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+        page_->setBackgroundColor(Qt::black);
+        setPage(page_);
+        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            loading_ = false;
+            ready_ = ok;
+            if (ok) playPending();
+        });
+        // A crashed page is loaded afresh with the next movie.
+        connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] { ready_ = loading_ = false; });
+    }
+    loading_ = true;
+    page_->load(QUrl(kRuffleOrigin + "/player.html"));
+}
+
+void RuffleFlash::playPending() {
+    const QString arg = QString::fromUtf8(QJsonDocument(QJsonArray{pending_}).toJson(QJsonDocument::Compact));
+    page_->runJavaScript("qcPlay(" + arg + "[0]);", [this, page = QPointer<QWebEnginePage>(page_)](const QVariant& played) {
+        // The player showed its error panel: start a fresh page, which then plays the pending movie.
+        if (page && page == page_ && ready_ && !played.toBool()) {
+            ready_ = false;
+            startPage();
+        }
+    });
+}
+
+}  // namespace qc
+
+extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent) {
+    // The web engine wants the application's shared OpenGL context, which an application makes
+    // at its start when asked to (Qt::AA_ShareOpenGLContexts). Asking costs every start-up ~50 ms
+    // of OpenGL set-up, for games that may never be played: make that context here instead.
+    if (QGuiApplication::platformName() == "xcb" && !qt_gl_global_share_context()) {
+        auto* shared = new QOpenGLContext(qApp);
+        shared->create();
+        qt_gl_set_global_share_context(shared);
+    }
+    // Before the first profile exists, which is as early as a scheme can be made known.
+    qc::registerRuffleScheme();
+    return new qc::RuffleFlash(parent);
+}

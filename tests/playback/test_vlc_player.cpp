@@ -1,0 +1,249 @@
+// The embedded player on the real engine: clips made here, served on 127.0.0.1.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+#include "core/text/gbk.h"
+#include "clips.h"
+#include "http_server.h"
+#include "core/playback/player_status.h"
+#include "playback/video_surface.h"
+#include "playback/vlc_player.h"
+
+using namespace qctest;
+
+namespace {
+
+constexpr int kPlayBound = 15000;  // generous: the machine is shared
+
+class Player : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        server = new HttpServer;
+        std::string clip = makeClip(6), other = makeClip(6, "smptebars");
+        server->route("/clip.wmv", {200, "video/x-ms-wmv", clip});
+        server->route("/other.wmv", {200, "video/x-ms-wmv", other});
+        const std::string ref = server->url("/clip.wmv");
+        server->route("/live.asx", {200, "video/x-ms-asf",
+                                    "<ASX version=\"3.0\"><Entry><Title>live</Title><Ref href=\"" + ref + "\"/></Entry></ASX>"});
+        server->route("/list.php", {200, "text/html",
+                                    "\r\n<asx version=\"3.0\">\n<entry><ref href=\"" + ref + "\" /></entry></asx>"});
+        server->route("/gbk.asx", {200, "text/plain",
+                                   qc::utf8ToGbk("<asx><entry><title>凤凰卫视中文台</title><author>晴川</author>"
+                                                 "<ref href=\"" + ref + "\"/></entry></asx>")});
+        server->route("/fallback.asx",
+                      {200, "video/x-ms-asf",
+                       "<asx><entry><ref href=\"http://127.0.0.1:" + std::to_string(refusedPort()) +
+                           "/gone.wmv\"/><ref href=\"" + server->url("/missing.wmv") + "\"/><ref href=\"" + ref +
+                           "\"/></entry></asx>"});
+        server->route("/reference", {200, "video/x-ms-asf", "[Reference]\r\nRef1=" + ref + "\r\n"});
+        server->route("/empty.asx", {200, "video/x-ms-asf", "<asx version=\"3.0\"></asx>"});
+        Reply stall;
+        stall.mode = Reply::Mode::Stall;
+        server->route("/stall", stall);
+        server->route("/broken", {500, "text/html", "<html>oops</html>"});
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
+    void SetUp() override {
+        widget = std::make_unique<QWidget>();
+        widget->resize(389, 305);
+        player = new qc::TWindowsMediaPlayer(widget.get(), {"--aout=adummy"});  // no sound device here
+        player->resize(389, 305);
+        player->setConnectTimeout(2000);
+        widget->show();
+    }
+
+    bool reaches(int state, int ms = kPlayBound) {
+        return waitUntil([&] { return player->playState() == state; }, ms);
+    }
+    // Ends stopped with the given status line, and stays so.
+    void expectFailure(qc::PlayerStatus why, int number = 0) {
+        QString want = QString::fromStdString(qc::statusText(why, number));
+        EXPECT_TRUE(waitUntil([&] { return player->statusLine() == want; }, 8000))
+            << "status: " << player->statusLine().toStdString() << ", want " << want.toStdString();
+        EXPECT_EQ(player->playState(), qc::kStopped);
+        QTest::qWait(300);
+        EXPECT_EQ(player->playState(), qc::kStopped);
+    }
+
+    static HttpServer* server;
+    std::unique_ptr<QWidget> widget;
+    qc::TWindowsMediaPlayer* player = nullptr;
+};
+
+HttpServer* Player::server = nullptr;
+
+}  // namespace
+
+TEST_F(Player, StartsWithTheStoredSettings) {
+    EXPECT_EQ(player->playState(), qc::kUndefined);
+    EXPECT_EQ(player->fullScreen(), qc::kControlFalse);
+    EXPECT_EQ(player->volume(), 50);
+    EXPECT_EQ(player->contextMenuPolicy(), Qt::NoContextMenu);
+}
+
+TEST_F(Player, PlaysADirectFileAndEveryKindOfPlaylist) {
+    for (const char* path : {"/clip.wmv", "/live.asx", "/list.php?id=7&fmt=asx", "/gbk.asx", "/fallback.asx", "/reference"}) {
+        SCOPED_TRACE(path);
+        player->setUrl(server->url(path));
+        EXPECT_TRUE(reaches(qc::kPlaying)) << player->statusLine().toStdString();
+        EXPECT_EQ(player->statusLine(), QString::fromStdString(qc::statusText(qc::PlayerStatus::Playing)));
+    }
+    // The playlist's dead refs were tried, in order, before the live one.
+    auto seen = server->requests();
+    auto at = [&](const std::string& r) { return std::find(seen.begin(), seen.end(), r) - seen.begin(); };
+    EXPECT_LT(at("GET /fallback.asx"), at("GET /missing.wmv"));
+}
+
+// The share of the picture area, as the X server shows it, that is not black.
+double litShare(qc::TWindowsMediaPlayer* player) {
+    auto* video = player->findChild<qc::VideoSurface*>();
+    QPoint at = video->mapToGlobal(QPoint(0, 0));
+    QImage shot = QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), video->width(), video->height())
+                      .toImage();
+    int lit = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) lit += qGray(shot.pixel(x, y)) > 40;
+    return shot.isNull() ? 0 : double(lit) / (shot.width() * shot.height());
+}
+
+// The engine draws into the player's own picture area, not into a window of its own, also after
+// a trip to full screen and back.
+TEST_F(Player, ThePictureIsDrawnInsideThePlayer) {
+    widget->move(420, 300);  // away from where a window of the engine's own would appear
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget.get()));
+    EXPECT_LT(litShare(player), 0.05);  // black before anything plays
+    player->setUrl(server->url("/clip.wmv"));
+    ASSERT_TRUE(reaches(qc::kPlaying));
+    EXPECT_TRUE(waitUntil([&] { return litShare(player) > 0.5; }, 5000)) << litShare(player);
+    player->setFullScreen(qc::kControlTrue);
+    QTest::qWait(300);
+    player->setFullScreen(qc::kControlFalse);
+    EXPECT_TRUE(waitUntil([&] { return litShare(player) > 0.5; }, 5000)) << litShare(player);
+}
+
+TEST_F(Player, WritingAUrlDoesNotWait) {
+    QElapsedTimer t;
+    t.start();
+    player->setUrl(server->url("/stall"));
+    EXPECT_LT(t.elapsed(), 500);
+    EXPECT_EQ(player->playState(), qc::kTransitioning);
+}
+
+TEST_F(Player, ANewUrlReplacesWhatPlays) {
+    player->setUrl(server->url("/clip.wmv"));
+    ASSERT_TRUE(reaches(qc::kPlaying));
+    size_t before = server->requests().size();
+    player->setUrl(server->url("/other.wmv"));
+    EXPECT_TRUE(waitUntil([&] { return player->playState() == qc::kPlaying &&
+                                       server->requests().size() > before; }, kPlayBound));
+    auto seen = server->requests();
+    EXPECT_NE(std::find(seen.begin() + before, seen.end(), "GET /other.wmv"), seen.end());
+    // The same address again is played again.
+    player->setUrl(server->url("/other.wmv"));
+    EXPECT_TRUE(reaches(qc::kPlaying));
+}
+
+TEST_F(Player, AnEmptyUrlStopsAndShowsNothing) {
+    player->setUrl(server->url("/clip.wmv"));
+    ASSERT_TRUE(reaches(qc::kPlaying));
+    player->setUrl("");
+    EXPECT_EQ(player->playState(), qc::kStopped);
+    QTest::qWait(500);
+    EXPECT_EQ(player->playState(), qc::kStopped);
+    // And with nothing played before.
+    player->setUrl("");
+    EXPECT_EQ(player->playState(), qc::kStopped);
+}
+
+TEST_F(Player, AddressesThatCantBePlayedEndStoppedWithAClearStatus) {
+    player->setUrl("http://127.0.0.1:" + std::to_string(refusedPort()) + "/clip.wmv");
+    expectFailure(qc::PlayerStatus::Refused);
+    player->setUrl(server->url("/missing.wmv"));
+    expectFailure(qc::PlayerStatus::NotFound, 404);
+    player->setUrl(server->url("/broken"));
+    expectFailure(qc::PlayerStatus::HttpError, 500);
+    player->setUrl(server->url("/empty.asx"));
+    expectFailure(qc::PlayerStatus::EmptyPlaylist);
+    player->setUrl("mms://127.0.0.1:" + std::to_string(refusedPort()) + "/live");
+    expectFailure(qc::PlayerStatus::CannotPlay);
+}
+
+TEST_F(Player, AServerThatNeverAnswersIsGivenUpWithinTheBound) {
+    QElapsedTimer t;
+    t.start();
+    player->setUrl(server->url("/stall"));
+    expectFailure(qc::PlayerStatus::TimedOut);
+    EXPECT_LT(t.elapsed(), 6000);
+}
+
+TEST_F(Player, FullScreenWhilePlayingAndBackWithEscape) {
+    player->setUrl(server->url("/clip.wmv"));
+    ASSERT_TRUE(reaches(qc::kPlaying));
+    player->setFullScreen(qc::kControlTrue);
+    EXPECT_EQ(player->fullScreen(), qc::kControlTrue);
+    QWidget* full = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "fullScreenWindow" && w->isVisible()) full = w;
+    ASSERT_NE(full, nullptr);
+    EXPECT_EQ(full->geometry(), full->screen()->geometry());
+    QTest::qWait(200);
+    EXPECT_EQ(player->playState(), qc::kPlaying);  // playback goes on
+    QTest::keyClick(full->focusWidget() ? full->focusWidget() : full, Qt::Key_Escape);
+    EXPECT_TRUE(waitUntil([&] { return player->fullScreen() == qc::kControlFalse; }, 2000));
+    EXPECT_EQ(player->playState(), qc::kPlaying);
+    player->setFullScreen(qc::kControlTrue);
+    player->setFullScreen(qc::kControlFalse);
+    EXPECT_EQ(player->fullScreen(), qc::kControlFalse);
+}
+
+TEST_F(Player, DoubleClicksReportButtonShiftAndPosition) {
+    QSignalSpy spy(player, &qc::TWindowsMediaPlayer::doubleClicked);
+    QWidget* video = player->findChild<qc::VideoSurface*>();
+    ASSERT_NE(video, nullptr);
+    QTest::mouseDClick(video, Qt::LeftButton, Qt::NoModifier, QPoint(40, 30));
+    QTest::mouseDClick(video, Qt::RightButton, Qt::ShiftModifier | Qt::ControlModifier, QPoint(5, 6));
+    ASSERT_EQ(spy.count(), 2);
+    EXPECT_EQ(spy[0][0].value<short>(), 1);
+    EXPECT_EQ(spy[0][1].value<short>(), 0);
+    EXPECT_EQ(spy[0][2].toInt(), 40);
+    EXPECT_EQ(spy[0][3].toInt(), 30);
+    EXPECT_EQ(spy[1][0].value<short>(), 2);
+    EXPECT_EQ(spy[1][1].value<short>(), 3);
+}
+
+TEST_F(Player, RapidReplacementEndsInTheLastAddressesState) {
+    const std::string refused = "http://127.0.0.1:" + std::to_string(refusedPort()) + "/x.wmv";
+    const std::string mmsRefused = "mms://127.0.0.1:" + std::to_string(refusedPort()) + "/live";
+    const std::vector<std::string> mix = {server->url("/clip.wmv"), "", refused, server->url("/stall"),
+                                          server->url("/live.asx"), mmsRefused, server->url("/other.wmv"),
+                                          server->url("/missing.wmv")};
+    for (int i = 0; i < 500; ++i) {
+        player->setUrl(mix[i % mix.size()]);
+        if (i % 7 == 0) player->setFullScreen(player->fullScreen() ? qc::kControlFalse : qc::kControlTrue);
+        if (i % 25 == 0) QCoreApplication::processEvents();  // let some engine events interleave
+    }
+    // The 500th write was the silent server's address: its time-out is what the user sees.
+    ASSERT_EQ(mix[499 % mix.size()], server->url("/stall"));
+    expectFailure(qc::PlayerStatus::TimedOut);
+    player->setFullScreen(qc::kControlFalse);
+    // A live clip written last after another burst plays, and a refused address last ends
+    // stopped with its status.
+    for (int i = 0; i < 50; ++i) player->setUrl(mix[i % mix.size()]);
+    player->setUrl(server->url("/other.wmv"));
+    EXPECT_TRUE(reaches(qc::kPlaying)) << player->statusLine().toStdString();
+    for (int i = 0; i < 50; ++i) player->setUrl(mix[i % mix.size()]);
+    player->setUrl(refused);
+    expectFailure(qc::PlayerStatus::Refused);
+}
