@@ -17,6 +17,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev bc
   xvfb xdotool x11-utils imagemagick ffmpeg iproute2 util-linux
+  # the accessibility bus and a client of it, for the picture buttons' end-to-end test
+  at-spi2-core python3-pyatspi dbus-x11
   # fuzzing (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
 )

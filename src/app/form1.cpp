@@ -63,11 +63,9 @@ TForm1::TForm1(Shell& shell, Form1Settings settings)
     // Children in stacking order, bottom first.
     Image1 = new TImage(client, "Image1", ":/pictures/image1.bmp", {0, 0, 588, 341});
     Image3 = new TImage(client, "Image3", ":/pictures/image3.bmp", {496, 308, 65, 33});
-    Image3->setCursor(Qt::PointingHandCursor);
-    Image3->setToolTip("升级更新");
+    Image3->makeButton("升级更新");
     Image6 = new TImage(client, "Image6", ":/pictures/image6.bmp", {400, 6, 70, 20});
-    Image6->setCursor(Qt::PointingHandCursor);
-    Image6->setToolTip("全屏观看");
+    Image6->makeButton("全屏观看");
     // The memo lies below the client area: a text buffer the user never sees.
     m = new QPlainTextEdit(client);
     m->setObjectName("m");

@@ -46,7 +46,7 @@ TForm8::TForm8(Shell& shell) : shell_(shell) {
     QFont title = windowFont(13);
     title.setUnderline(true);
     Label3 = label(this, "Label3", 72, 16, "晴川影音同乐会            ", title, QColor(0, 0, 128));
-    Label1 = label(this, "Label1", 32, 48, "版权所有 © 2004-2026 晴川工作室，请勿盗版。", font, text);
+    Label1 = label(this, "Label1", 32, 48, "版权所有 © 2004-2026 晴川工作室", font, text);
     Label4 = label(this, "Label4", 32, 96, "制作：晴川工作室", font, text);
     ClickLabel* mail = label(this, "Label5", 32, 120, QString("电子邮件：") + kMakerMail, font, text);
     Label5 = mail;

@@ -9,7 +9,7 @@ class QLabel;
 namespace qc {
 
 // The maker, as the About window and the Help menu name it.
-inline constexpr const char* kMakerMail = "qingchuan@qingchuan.example";
+inline constexpr const char* kMakerMail = "qc@qingchuan.example";
 
 class TForm8 : public SecondaryForm {
 public:

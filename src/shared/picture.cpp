@@ -1,8 +1,37 @@
 #include "shared/picture.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 
 namespace qc {
+
+namespace {
+
+// What assistive technology sees of a picture button: a push button with a press action.
+class PictureButtonAccessible : public QAccessibleWidget {
+public:
+    explicit PictureButtonAccessible(ClickLabel* label) : QAccessibleWidget(label, QAccessible::Button) {}
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? widget()->accessibleName() : QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    // Queued, as a button's animated click is: the handler may open a modal box, and the caller
+    // is owed its answer before that.
+    void doAction(const QString& action) override {
+        if (action != pressAction() || !widget()->isEnabled()) return;
+        auto* label = static_cast<ClickLabel*>(widget());
+        QMetaObject::invokeMethod(label, &ClickLabel::clicked, Qt::QueuedConnection);
+    }
+};
+
+constexpr char kButtonProperty[] = "qcPictureButton";
+
+QAccessibleInterface* pictureButtons(const QString&, QObject* object) {
+    auto* label = qobject_cast<ClickLabel*>(object);
+    return label && label->property(kButtonProperty).toBool() ? new PictureButtonAccessible(label) : nullptr;
+}
+
+}  // namespace
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit clicked();
@@ -14,6 +43,15 @@ TImage::TImage(QWidget* parent, const QString& name, const QString& resource, QR
     setGeometry(box);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setPixmap(QPixmap(resource));
+}
+
+void TImage::makeButton(const QString& words) {
+    static const bool factoryInstalled = (QAccessible::installFactory(pictureButtons), true);
+    (void)factoryInstalled;
+    setProperty(kButtonProperty, true);
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(words);
+    setAccessibleName(words);
 }
 
 }  // namespace qc

@@ -21,6 +21,10 @@ class TImage : public ClickLabel {
     Q_OBJECT
 public:
     TImage(QWidget* parent, const QString& name, const QString& resource, QRect box);
+
+    // A picture button: a pointing hand and a tip for the mouse, and for assistive technology a
+    // button of that name whose press action clicks it.
+    void makeButton(const QString& words);
 };
 
 }  // namespace qc

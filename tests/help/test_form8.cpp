@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTest>
@@ -67,8 +68,12 @@ TEST_F(HelpTest, AboutWindowAsDesigned) {
         SCOPED_TRACE(w.label->objectName().toStdString());
         EXPECT_EQ(w.label->pos(), w.at);
         EXPECT_GE(w.label->height(), w.height);
-        EXPECT_LE(w.label->x() + w.label->width(), 266 + 40);  // sized to its text, not stretched
+        // Sized to its own text in the font the window really uses, and whole inside the window.
         EXPECT_EQ(w.label->width(), w.label->sizeHint().width());
+        EXPECT_GE(w.label->width(), QFontMetrics(w.label->font()).horizontalAdvance(w.label->text()));
+        constexpr int margin = 4;
+        EXPECT_LE(w.label->geometry().right(), form8->width() - 1 - margin);
+        EXPECT_LE(w.label->geometry().bottom(), form8->height() - 1 - margin);
     }
     EXPECT_EQ(form8->Label3->text(), "晴川影音同乐会            ");
     EXPECT_TRUE(form8->Label3->font().underline());
