@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "core/catalogue/catalogue.h"
 #include "core/catalogue/dispatcher.h"
 #include "fakes.h"
 
@@ -64,6 +67,23 @@ TEST_F(DispatcherTest, AddressesPassExactlyAsStored) {
     dispatcher.choose(leaf(qc::Action::Browse, odd[0]));
     EXPECT_THAT(log, ElementsAre(std::string("URL=") + odd[0], std::string("URL=") + odd[1], "URL=",
                                  std::string("open ") + odd[0]));
+}
+
+// The built-in entries whose paths hold "./" or "../" reach the shell or the player with them.
+TEST_F(DispatcherTest, TheCataloguesDotSegmentsAreNotResolved) {
+    std::vector<std::string> expected;
+    std::function<void(const qc::Entry&)> go = [&](const qc::Entry& e) {
+        const std::string& a = e.address;
+        const std::string path = a.substr(0, a.find('?'));
+        if (path.find("/./") != std::string::npos || path.find("/../") != std::string::npos) {
+            dispatcher.choose(e);
+            expected.push_back((e.action == qc::Action::Play ? "URL=" : "open ") + a);
+        }
+        for (const qc::Entry& c : e.children) go(c);
+    };
+    for (const qc::Entry& m : qc::Catalogue::builtIn().menus()) go(m);
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(log, expected);
 }
 
 TEST_F(DispatcherTest, OnlyAGroupWithABrowseActionActsWhenOpened) {

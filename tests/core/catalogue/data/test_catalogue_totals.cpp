@@ -1,8 +1,9 @@
 // The catalogue as a whole: its size, its hidden and empty entries, its names, hosts and
-// captions, and the address forms over all ten catalogue menus.
+// captions, and the addresses over all ten catalogue menus: forms, ports, paths and text.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <regex>
@@ -42,6 +43,32 @@ bool reservedHost(const std::string& h) {
     std::smatch m;
     if (std::regex_match(h, m, testNet)) return std::stoi(m[2]) <= 255;
     return std::regex_match(h, names);
+}
+
+// The parts of an address as stored: "rtsp://user:pw@host:554/a/b.rm?q" -> scheme "rtsp",
+// user info "user:pw", host "host", port "554", path "/a/b.rm", query "q".
+struct Parts {
+    std::string scheme, userInfo, host, port, path, query;
+};
+
+Parts parts(const std::string& address) {
+    static const std::regex form(R"(^([a-z]+)://(?:([^/?@]*)@)?([^/?:]*)(?::([0-9]+))?([^?]*)(?:\?(.*))?$)");
+    std::smatch m;
+    if (!std::regex_match(address, m, form)) return {};
+    return {m[1], m[2], m[3], m[4], m[5], m[6]};
+}
+
+// Visible entries of the ten catalogue menus that act on an address (金牌间谍 among them).
+std::vector<const qc::Entry*> visibleAddresses() {
+    std::vector<const qc::Entry*> found;
+    std::function<void(const qc::Entry&)> go = [&](const qc::Entry& e) {
+        if (!e.visible) return;
+        if (!e.address.empty()) found.push_back(&e);
+        for (const qc::Entry& c : e.children) go(c);
+    };
+    for (const qc::Entry& m : cat().menus())
+        if (m.name != "N4") go(m);
+    return found;
 }
 
 }  // namespace
@@ -162,7 +189,8 @@ TEST(Catalogue, AddressFormsOverTheTenCatalogueMenus) {
     EXPECT_EQ(n("play mmst query:(none)"), 2);
     EXPECT_EQ(n("browse http htm"), 100);
     EXPECT_EQ(n("browse http shtml"), 1);
-    EXPECT_EQ(n("browse http query:asp") + n("browse http query:htm"), 98 + 5);  // 金牌间谍's page among them
+    EXPECT_EQ(n("browse http query:asp"), 98);  // 金牌间谍's page among them
+    EXPECT_EQ(n("browse http query:htm"), 5);
     EXPECT_EQ(n("browse http rm"), 188);
     EXPECT_EQ(n("browse http rmvb"), 57);
     EXPECT_EQ(n("browse http rmv"), 2);
@@ -173,4 +201,94 @@ TEST(Catalogue, AddressFormsOverTheTenCatalogueMenus) {
     EXPECT_EQ(n("browse pnm rm"), 2);
     EXPECT_EQ(n("game http swf"), 88);
     EXPECT_EQ(longest, 101);
+}
+
+TEST(Catalogue, AddressHostsAndPorts) {
+    static const std::regex ipv4(R"(^[0-9]{1,3}(\.[0-9]{1,3}){3}$)");
+    static const std::regex name(R"(^[a-z0-9-]+(\.[a-z0-9-]+)+$)");
+    int rtsp554 = 0, rtspOther = 0;
+    std::set<std::string> rtspOthers, mmsPorts, httpPorts;
+    for (const qc::Entry* e : visibleAddresses()) {
+        const Parts a = parts(e->address);
+        EXPECT_TRUE(std::regex_match(a.host, ipv4) || std::regex_match(a.host, name)) << e->address;
+        if (a.port.empty()) continue;
+        if (a.scheme == "rtsp" && a.port == "554") ++rtsp554;
+        else if (a.scheme == "rtsp") ++rtspOther, rtspOthers.insert(a.port);
+        if (a.scheme == "mms") mmsPorts.insert(a.port);
+        if (a.scheme == "http") httpPorts.insert(a.port);
+    }
+    EXPECT_EQ(rtsp554, 109);
+    EXPECT_GT(rtsp554, rtspOther);  // mostly 554
+    EXPECT_EQ(rtspOthers, (std::set<std::string>{"555", "556", "7070", "8080", "8855"}));
+    EXPECT_EQ(mmsPorts, (std::set<std::string>{"1055", "1755", "8001", "8080", "9999"}));
+    for (const char* p : {"88", "808", "1566", "6666", "8000", "8129"}) EXPECT_EQ(httpPorts.count(p), 1u) << p;
+}
+
+TEST(Catalogue, AddressPathsAreStoredAsWritten) {
+    static const std::regex dot(R"((^|/)\.(/|$))"), dotDot(R"((^|/)\.\.(/|$))"), escape("%[0-9A-Fa-f]{2}");
+    std::set<std::string> oddCase;
+    int escaped = 0, dots = 0, dotDots = 0, emptyName = 0;
+    for (const qc::Entry* e : visibleAddresses()) {
+        const Parts a = parts(e->address);
+        const std::string file = a.path.substr(a.path.rfind('/') + 1);
+        const size_t ext = file.rfind('.');
+        if (ext != std::string::npos) {
+            std::string x = file.substr(ext + 1);
+            if (std::any_of(x.begin(), x.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) oddCase.insert(x);
+        }
+        escaped += std::regex_search(e->address, escape);
+        dots += std::regex_search(a.path, dot);
+        dotDots += std::regex_search(a.path, dotDot);
+        if (ext == 0) {
+            ++emptyName;
+            EXPECT_EQ(e->address.substr(e->address.size() - 5), "/.asf") << e->address;
+        }
+    }
+    for (const char* x : {"Rmvb", "RM", "WMV", "DAT"}) EXPECT_EQ(oddCase.count(x), 1u) << x;
+    EXPECT_GT(escaped, 0);
+    EXPECT_GT(dots, 0);
+    EXPECT_GT(dotDots, 0);
+    EXPECT_EQ(emptyName, 9);
+}
+
+TEST(Catalogue, AddressesWithLoginsTokensAndWindowsPaths) {
+    static const std::regex token(R"(^[a-z]+=[0-9]+&[a-z]+=[0-9a-f]{32}$)"), drive(R"([A-Za-z]:\\)");
+    static const std::regex access(R"(^user=[a-z]+&pass=[a-z]+$)");
+    int logins = 0, windowsPaths = 0, accessWords = 0;
+    std::map<std::string, int> tokens;
+    for (const qc::Entry* e : visibleAddresses()) {
+        const Parts a = parts(e->address);
+        if (!a.userInfo.empty()) {
+            ++logins;
+            EXPECT_EQ(a.scheme, "rtsp") << e->address;
+            EXPECT_EQ(e->action, qc::Action::Browse) << e->address;
+            const size_t colon = a.userInfo.find(':');
+            ASSERT_NE(colon, std::string::npos) << e->address;
+            EXPECT_EQ(colon, 9u) << e->address;
+            EXPECT_EQ(a.userInfo.size() - colon - 1, 6u) << e->address;
+        }
+        if (a.query.find('\\') != std::string::npos) {
+            ++windowsPaths;
+            EXPECT_EQ(a.scheme, "http") << e->address;
+            EXPECT_EQ(e->action, qc::Action::Browse) << e->address;
+            EXPECT_TRUE(std::regex_search(a.query, drive)) << e->address;
+            EXPECT_TRUE(hasNonAscii(a.query)) << e->address;
+        }
+        if (e->action != qc::Action::Play) continue;
+        if (std::regex_match(a.query, token)) ++tokens[a.scheme];
+        if (a.scheme == "http" && std::regex_match(a.query, access)) ++accessWords;
+    }
+    EXPECT_EQ(logins, 2);
+    EXPECT_EQ(windowsPaths, 2);
+    EXPECT_EQ(tokens, (std::map<std::string, int>{{"mms", 2}, {"mmst", 2}}));
+    EXPECT_EQ(accessWords, 1);
+}
+
+TEST(Catalogue, ChineseFileAndFolderNames) {
+    std::map<qc::Action, int> chinese;
+    for (const qc::Entry* e : visibleAddresses())
+        if (hasNonAscii(e->address)) ++chinese[e->action];
+    EXPECT_EQ(chinese[qc::Action::Play], 26);
+    EXPECT_EQ(chinese[qc::Action::Browse], 238);
+    EXPECT_EQ(chinese[qc::Action::Game], 0);
 }
