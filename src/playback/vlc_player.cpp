@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <stdexcept>
 
 #include "core/playback/playlist.h"
@@ -21,11 +22,6 @@ namespace {
 
 // Set on our thread when the first engine is handed over; every call below comes after that.
 const VlcApi* vlc = nullptr;
-
-bool isHttp(const std::string& a) {
-    auto lower = QString::fromStdString(a.substr(0, 8)).toLower();
-    return lower.startsWith("http://") || lower.startsWith("https://");
-}
 
 }  // namespace
 
@@ -58,8 +54,10 @@ TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, const std::vector<std:
     fullFrame_ = std::make_unique<FullScreenFrame>();
     connectControls();
     net_ = new QNetworkAccessManager(this);
-    watchdog_.setSingleShot(true);
-    connect(&watchdog_, &QTimer::timeout, this, &TWindowsMediaPlayer::watchdogFired);
+    silence_.setSingleShot(true);
+    connectGuarded(&silence_, &QTimer::timeout, this, [this] { candidateFailed(PlayerStatus::TimedOut); });
+    deadline_.setSingleShot(true);
+    connectGuarded(&deadline_, &QTimer::timeout, this, [this] { finish(PlayerStatus::TimedOut); });
     positionTimer_.setInterval(250);
     connect(&positionTimer_, &QTimer::timeout, this, &TWindowsMediaPlayer::updatePosition);
     setStatus(PlayerStatus::Idle);
@@ -88,7 +86,7 @@ libvlc_media_player_t* TWindowsMediaPlayer::engine() {
 }
 
 TWindowsMediaPlayer::~TWindowsMediaPlayer() {
-    if (probe_) probe_->abort();
+    cancelProbe();
     if (starting_.valid()) {  // never used: nothing is attached to it yet
         releaseVlcEngine(starting_.get());
     } else if (mp_) {
@@ -112,14 +110,12 @@ void TWindowsMediaPlayer::connectControls() {
             vlc->libvlc_media_player_set_pause(mp_, 1);
         } else if (state_ == kPaused) {
             vlc->libvlc_media_player_set_pause(mp_, 0);
-        } else if (!candidates_.empty() && !probe_ && !engineActive_) {
-            next_ = 0;  // start the current address over
-            startCandidate();
+        } else if (!url_.empty() && !chooser_.active() && !engineActive_) {
+            begin();  // the current address over again
         }
     });
     connectGuarded(bar_->stop, &QToolButton::clicked, this, [this] {
-        watchdog_.stop();
-        if (probe_) probe_->abort();
+        cancelAttempt();
         stopEngine();
         setState(kStopped);
         setStatus(PlayerStatus::Stopped);
@@ -139,14 +135,8 @@ void TWindowsMediaPlayer::connectControls() {
 }
 
 void TWindowsMediaPlayer::setUrl(const std::string& url) {
-    watchdog_.stop();
-    if (probe_) {
-        probe_->disconnect(this);
-        probe_->abort();
-    }
-    candidates_.clear();
-    next_ = 0;
-    nesting_ = 0;
+    cancelAttempt();
+    url_ = url;
     if (url.empty()) {
         // Never hand the engine an empty location: stop and show nothing.
         stopEngine();
@@ -154,108 +144,122 @@ void TWindowsMediaPlayer::setUrl(const std::string& url) {
         setStatus(PlayerStatus::Stopped);
         return;
     }
-    candidates_.push_back(url);
-    startCandidate();
+    begin();
 }
 
-void TWindowsMediaPlayer::startCandidate() {
+void TWindowsMediaPlayer::begin() {
+    deadline_.start(chooser_.bounds().deadline);
+    act(chooser_.start(url_));
+}
+
+void TWindowsMediaPlayer::act(const Step& step) {
+    if (step.kind == Step::Kind::Read) return;
+    if (step.kind == Step::Kind::Fail) {
+        finish(step.status, step.number);
+        return;
+    }
+    stopEngine();
     reachedPlaying_ = false;
-    const std::string address = candidates_[next_++];
     setState(kTransitioning);
-    setStatus(PlayerStatus::Connecting);
-    watchdog_.start(connectTimeoutMs_);
-    if (isHttp(address)) probe(address);
-    else playInEngine(address);
+    setStatus(step.status, step.number);
+    silence_.start(std::min(chooser_.silenceBound(), chooser_.bounds().deadline));
+    if (step.kind == Step::Kind::Fetch) fetch(step.address);
+    else playInEngine(step.address);
 }
 
-void TWindowsMediaPlayer::probe(const std::string& address) {
+void TWindowsMediaPlayer::fetch(const std::string& address) {
     QNetworkRequest req(QUrl(QString::fromStdString(address), QUrl::TolerantMode));
-    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    req.setMaximumRedirectsAllowed(5);
+    // Redirects are the chooser's to judge, one by one.
+    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     req.setHeader(QNetworkRequest::UserAgentHeader, "NSPlayer/9.0 qingchuan/1.31");
     probeData_.clear();
     probe_ = net_->get(req);
-    probe_->setProperty("address", QString::fromStdString(address));
-    connect(probe_, &QNetworkReply::readyRead, this, &TWindowsMediaPlayer::onProbeData);
-    connect(probe_, &QNetworkReply::finished, this, &TWindowsMediaPlayer::onProbeFinished);
+    // Whatever the server sends, no more than a playlist's cap is ever held.
+    probe_->setReadBufferSize(kMaxPlaylistBytes + 1);
+    connect(probe_, &QNetworkReply::metaDataChanged, this, [this] {
+        silence_.stop();  // it answered
+        reportProbe(false);
+    });
+    connect(probe_, &QNetworkReply::readyRead, this, [this] { reportProbe(false); });
+    connect(probe_, &QNetworkReply::finished, this, [this] { reportProbe(true); });
 }
 
-void TWindowsMediaPlayer::onProbeData() {
-    QNetworkReply* r = probe_;
-    if (!r || r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 400) return;
-    probeData_ += r->read(kMaxPlaylistBytes + 1 - probeData_.size());
-    // Media starts with binary data; a playlist with "<" or "[" (after blanks or a byte-order mark).
-    QByteArray head = probeData_.left(64);
-    int i = 0;
-    while (i < head.size() && (head[i] == ' ' || head[i] == '\r' || head[i] == '\n' || head[i] == '\t')) ++i;
-    bool textual = head.startsWith("\xEF\xBB\xBF") || head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ||
-                   (i < head.size() && (head[i] == '<' || head[i] == '['));
-    if (i == head.size() && head.size() < 64) return;  // not enough to tell yet
-    if (textual && probeData_.size() <= kMaxPlaylistBytes) return;  // read it whole
-    // Media (or far too big for a playlist): the engine fetches it itself.
-    std::string address = r->property("address").toString().toStdString();
-    r->disconnect(this);
-    r->abort();
-    r->deleteLater();
-    playInEngine(address);
+void TWindowsMediaPlayer::readProbe() {
+    if (probeData_.size() <= kMaxPlaylistBytes) probeData_ += probe_->read(kMaxPlaylistBytes + 1 - probeData_.size());
 }
 
-void TWindowsMediaPlayer::onProbeFinished() {
+void TWindowsMediaPlayer::reportProbe(bool finished) {
+    if (!probe_) return;
     QNetworkReply* r = probe_;
-    if (!r) return;
-    r->deleteLater();
-    probe_ = nullptr;
-    std::string address = r->property("address").toString().toStdString();
-    int code = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (code >= 400) {
-        failCandidate(code == 404 || code == 410 ? PlayerStatus::NotFound : PlayerStatus::HttpError, code);
-        return;
-    }
-    switch (r->error()) {
-    case QNetworkReply::NoError:
-        break;
-    case QNetworkReply::HostNotFoundError:
-        failCandidate(PlayerStatus::HostNotFound);
-        return;
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError:
-        failCandidate(PlayerStatus::TimedOut);
-        return;
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::UnknownNetworkError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::TemporaryNetworkFailureError:
-        failCandidate(PlayerStatus::Refused);
-        return;
-    default:
-        if (probeData_.isEmpty()) {
-            failCandidate(PlayerStatus::CannotPlay);
-            return;
+    readProbe();
+    FetchReport report;
+    report.status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    report.contentType = r->rawHeader("Content-Type").toStdString();
+    report.server = r->rawHeader("Server").toStdString();
+    report.pragma = r->rawHeader("Pragma").toStdString();
+    report.location = r->rawHeader("Location").toStdString();
+    report.body.assign(probeData_.constData(), probeData_.size());
+    report.complete = finished;
+    if (finished) {
+        switch (r->error()) {
+        case QNetworkReply::NoError: break;
+        case QNetworkReply::HostNotFoundError: report.failure = FetchReport::Failure::HostNotFound; break;
+        case QNetworkReply::TimeoutError: report.failure = FetchReport::Failure::TimedOut; break;
+        case QNetworkReply::ConnectionRefusedError:
+        case QNetworkReply::UnknownNetworkError:
+        case QNetworkReply::NetworkSessionFailedError:
+        case QNetworkReply::TemporaryNetworkFailureError:
+            report.failure = FetchReport::Failure::Refused;
+            break;
+        default: report.failure = FetchReport::Failure::Other; break;  // cut short: judge what came
         }
-        break;  // cut short: read what came
     }
-    probeData_ += r->readAll();
-    Playlist list = parsePlaylist(std::string_view(probeData_.constData(), probeData_.size()), address);
-    if (!list.recognised) {
-        playInEngine(address);
-        return;
+    Step step = chooser_.fetched(report);
+    if (step.kind == Step::Kind::Read) return;
+    cancelProbe();
+    act(step);
+}
+
+// The one way a fetch ends early: nothing it says afterwards is heard.
+void TWindowsMediaPlayer::cancelProbe() {
+    if (probe_) {
+        probe_->disconnect(this);
+        probe_->abort();
+        probe_->deleteLater();
+        probe_ = nullptr;
     }
-    if (list.refs.empty() || nesting_ >= kMaxNesting) {
-        failCandidate(PlayerStatus::EmptyPlaylist);
-        return;
-    }
-    ++nesting_;
-    size_t room = kMaxCandidates > candidates_.size() ? kMaxCandidates - candidates_.size() : 0;
-    if (list.refs.size() > room) list.refs.resize(room);
-    candidates_.insert(candidates_.begin() + next_, list.refs.begin(), list.refs.end());
-    setStatus(PlayerStatus::OpeningPlaylist);
-    startCandidate();
+    probeData_.clear();
+}
+
+// Ends the current choice: nothing of it starts later.
+void TWindowsMediaPlayer::cancelAttempt() {
+    cancelProbe();
+    silence_.stop();
+    deadline_.stop();
+    chooser_.abandon();
+}
+
+void TWindowsMediaPlayer::candidateFailed(PlayerStatus why, int number) {
+    cancelProbe();
+    stopEngine();
+    act(chooser_.failed(why, number));
+}
+
+void TWindowsMediaPlayer::finish(PlayerStatus why, int number) {
+    cancelAttempt();
+    stopEngine();
+    setState(kStopped);
+    setStatus(why, number);
 }
 
 void TWindowsMediaPlayer::playInEngine(const std::string& address) {
-    libvlc_media_t* m = engine() ? vlc->libvlc_media_new_location(vlc_, engineLocation(address).c_str()) : nullptr;
+    // The last guard, whoever calls: nothing outside the allow-list, nothing empty or holding a
+    // NUL, reaches the engine.
+    libvlc_media_t* m = isAllowedAddress(address) && engine()
+                            ? vlc->libvlc_media_new_location(vlc_, engineLocation(address).c_str())
+                            : nullptr;
     if (!m) {
-        failCandidate(PlayerStatus::CannotPlay);
+        candidateFailed(PlayerStatus::CannotPlay);
         return;
     }
     vlc->libvlc_media_player_set_media(mp_, m);
@@ -264,7 +268,7 @@ void TWindowsMediaPlayer::playInEngine(const std::string& address) {
     // cost start-up round trips to the X server.
     if (embed_) vlc->libvlc_media_player_set_xwindow(mp_, static_cast<uint32_t>(video_->winId()));
     engineActive_ = true;
-    if (vlc->libvlc_media_player_play(mp_) != 0) failCandidate(PlayerStatus::CannotPlay);
+    if (vlc->libvlc_media_player_play(mp_) != 0) candidateFailed(PlayerStatus::CannotPlay);
 }
 
 void TWindowsMediaPlayer::onVlcEvent(const libvlc_event_t* ev, void* self) {
@@ -289,9 +293,9 @@ void TWindowsMediaPlayer::engineEvent(int) {
     switch (vlc->libvlc_media_player_get_state(mp_)) {
     case libvlc_Opening:
         setState(kTransitioning);
-        setStatus(PlayerStatus::Connecting);
         break;
     case libvlc_Buffering:
+        silence_.stop();  // data arrives
         if (!reachedPlaying_ && statusNumber_ < 100) {
             setState(kBuffering);
             setStatus(PlayerStatus::Buffering, statusNumber_);
@@ -299,7 +303,8 @@ void TWindowsMediaPlayer::engineEvent(int) {
         break;
     case libvlc_Playing:
         reachedPlaying_ = true;
-        watchdog_.stop();
+        silence_.stop();
+        deadline_.stop();
         setState(kPlaying);
         setStatus(PlayerStatus::Playing);
         break;
@@ -313,41 +318,20 @@ void TWindowsMediaPlayer::engineEvent(int) {
         break;
     case libvlc_Ended:
         if (!reachedPlaying_) {
-            failCandidate(PlayerStatus::CannotPlay);
+            candidateFailed(PlayerStatus::CannotPlay);
             break;
         }
         engineActive_ = false;
+        cancelAttempt();
         setState(kMediaEnded);
         setStatus(PlayerStatus::Ended);
         break;
     case libvlc_Error:
-        failCandidate(PlayerStatus::CannotPlay);
+        candidateFailed(PlayerStatus::CannotPlay);
         break;
     case libvlc_NothingSpecial:
         break;
     }
-}
-
-void TWindowsMediaPlayer::failCandidate(PlayerStatus why, int number) {
-    stopEngine();
-    if (next_ < candidates_.size()) {
-        startCandidate();
-        return;
-    }
-    watchdog_.stop();
-    setState(kStopped);
-    setStatus(why, number);
-}
-
-void TWindowsMediaPlayer::watchdogFired() {
-    if (reachedPlaying_) return;
-    if (probe_) {
-        probe_->disconnect(this);
-        probe_->abort();
-        probe_->deleteLater();
-        probe_ = nullptr;
-    }
-    failCandidate(PlayerStatus::TimedOut);
 }
 
 void TWindowsMediaPlayer::stopEngine() {

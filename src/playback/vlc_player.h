@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/playback/player_status.h"
+#include "core/playback/source_chooser.h"
 #include "core/ports/media_player.h"
 #include "playback/vlc_engine.h"
 
@@ -39,8 +40,10 @@ public:
     ControlBool fullScreen() const override { return fullScreen_; }
     void setFullScreen(ControlBool on) override;
 
-    // How long an address may take to start playing before the player gives up on it.
-    void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
+    // How long a choice and each of its sources may take before the player gives up on them.
+    void setAttemptBounds(AttemptBounds bounds) { chooser_ = SourceChooser(bounds); }
+    // What the allow-list kept from the engine since the last address was written.
+    const std::vector<std::string>& droppedAddresses() const { return chooser_.dropped(); }
     QString statusLine() const;
     int volume() const;
 
@@ -49,17 +52,20 @@ signals:
     void playStateChanged(int state);
 
 private:
-    void startCandidate();
-    void probe(const std::string& address);
-    void onProbeData();
-    void onProbeFinished();
+    void begin();
+    void act(const Step& step);
+    void fetch(const std::string& address);
+    void readProbe();
+    void reportProbe(bool finished);
+    void cancelProbe();
+    void cancelAttempt();
+    void candidateFailed(PlayerStatus why, int number = 0);
+    void finish(PlayerStatus why, int number = 0);
     void playInEngine(const std::string& address);
     void engineEvent(int type);
-    void failCandidate(PlayerStatus why, int number = 0);
     void stopEngine();
     void setState(int state);
     void setStatus(PlayerStatus s, int number = 0);
-    void watchdogFired();
     void updatePosition();
     void connectControls();
     static void onVlcEvent(const libvlc_event_t* ev, void* self);
@@ -75,10 +81,8 @@ private:
     QPointer<QNetworkReply> probe_;
     QByteArray probeData_;
 
-    // The addresses to try for the current URL, in order; nested playlists are spliced in.
-    std::vector<std::string> candidates_;
-    size_t next_ = 0;
-    int nesting_ = 0;
+    std::string url_;         // the address last written
+    SourceChooser chooser_;   // what of it, and of what the network said, reaches the engine
     bool engineActive_ = false;  // libvlc holds a media of the current attempt
     bool reachedPlaying_ = false;
 
@@ -86,14 +90,14 @@ private:
     ControlBool fullScreen_ = kControlFalse;
     PlayerStatus status_ = PlayerStatus::Idle;
     int statusNumber_ = 0;
-    int connectTimeoutMs_ = 15000;
     bool muted_ = false;
 
     QWidget* body_ = nullptr;  // picture and controls; moves into the full-screen frame
     VideoSurface* video_ = nullptr;
     TransportBar* bar_ = nullptr;
     std::unique_ptr<FullScreenFrame> fullFrame_;
-    QTimer watchdog_;
+    QTimer silence_;   // the current source showed no sign of life
+    QTimer deadline_;  // the whole choice
     QTimer positionTimer_;
 };
 

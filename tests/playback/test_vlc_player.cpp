@@ -60,7 +60,9 @@ protected:
         widget->resize(389, 305);
         player = new qc::TWindowsMediaPlayer(widget.get(), {"--aout=adummy"});  // no sound device here
         player->resize(389, 305);
-        player->setConnectTimeout(2000);
+        player->setAttemptBounds({.deadline = std::chrono::milliseconds(4000),
+                                  .silence = std::chrono::milliseconds(2000),
+                                  .mmsSilence = std::chrono::milliseconds(2000)});
         widget->show();
     }
 

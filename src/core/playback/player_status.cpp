@@ -7,6 +7,7 @@ std::string statusText(PlayerStatus s, int n) {
     case PlayerStatus::Idle: return "";
     case PlayerStatus::Connecting: return "正在连接…";
     case PlayerStatus::OpeningPlaylist: return "正在打开播放列表…";
+    case PlayerStatus::TryingNext: return "连接失败，正在尝试下一个来源…";
     case PlayerStatus::Buffering: return "正在缓冲 " + std::to_string(n) + "%";
     case PlayerStatus::Playing: return "正在播放";
     case PlayerStatus::Paused: return "已暂停";
@@ -18,6 +19,7 @@ std::string statusText(PlayerStatus s, int n) {
     case PlayerStatus::HostNotFound: return "找不到服务器，请检查网络连接。";
     case PlayerStatus::TimedOut: return "服务器没有响应，连接已超时。";
     case PlayerStatus::EmptyPlaylist: return "播放列表中没有可以播放的节目。";
+    case PlayerStatus::BadPlaylist: return "播放列表无法读取（过大或不完整）。";
     case PlayerStatus::CannotPlay: return "无法播放这个地址。";
     }
     return "";
@@ -31,6 +33,7 @@ bool isFailure(PlayerStatus s) {
     case PlayerStatus::HostNotFound:
     case PlayerStatus::TimedOut:
     case PlayerStatus::EmptyPlaylist:
+    case PlayerStatus::BadPlaylist:
     case PlayerStatus::CannotPlay:
         return true;
     default:

@@ -9,6 +9,7 @@ enum class PlayerStatus {
     Idle,            // nothing to play
     Connecting,
     OpeningPlaylist,
+    TryingNext,      // the last source failed; the next one is being tried
     Buffering,       // with a percentage
     Playing,
     Paused,
@@ -20,6 +21,7 @@ enum class PlayerStatus {
     HostNotFound,
     TimedOut,        // the server accepted but never answered in time
     EmptyPlaylist,   // a playlist with nothing to play
+    BadPlaylist,     // a playlist too large, endless or cut off
     CannotPlay,      // the engine could not open or decode it
 };
 
