@@ -1,5 +1,9 @@
 #include "playback/vlc_engine.h"
 
+#include <cstdlib>
+#include <filesystem>
+
+#include "playback/vlc_modules.h"
 #include "shared/lazy_library.h"
 
 namespace qc {
@@ -34,6 +38,19 @@ void bindVlc(Library& lib, VlcApi& a) {
     lib.bind(a.libvlc_video_set_mouse_input, "libvlc_video_set_mouse_input");
 }
 
+// Where the private engine folder is kept: the user's cache, else the temporary folder.
+std::string engineCacheRoot() {
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/qingchuan";
+    if (const char* home = std::getenv("HOME"); home && *home == '/') return std::string(home) + "/.cache/qingchuan";
+    return (std::filesystem::temp_directory_path() / "qingchuan").string();
+}
+
+const VlcApi* loadVlc() {
+    static const bool restricted = loadRestrictedEngineCore(QC_VLC_LIBDIR, engineCacheRoot());
+    (void)restricted;  // without it the engine has every module; the boundary's guard still holds
+    return loadOnce<VlcApi>("libvlc.so.5", bindVlc);  // libvlc 3's soname
+}
+
 }  // namespace
 
 std::future<VlcEngine> startVlcEngine(std::vector<std::string> args) {
@@ -41,7 +58,7 @@ std::future<VlcEngine> startVlcEngine(std::vector<std::string> args) {
         std::vector<const char*> argv;
         for (const auto& a : args) argv.push_back(a.c_str());
         VlcEngine e;
-        const VlcApi* api = loadOnce<VlcApi>("libvlc.so.5", bindVlc);  // libvlc 3's soname
+        const VlcApi* api = loadVlc();
         if (!api) return e;
         e.api = api;
         e.vlc = api->libvlc_new(static_cast<int>(argv.size()), argv.data());

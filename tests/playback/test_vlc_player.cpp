@@ -3,19 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <memory>
 
-#include "core/text/gbk.h"
 #include "clips.h"
-#include "http_server.h"
 #include "core/playback/player_status.h"
+#include "core/playback/source_chooser.h"
+#include "core/text/gbk.h"
+#include "hostile_server.h"
+#include "http_server.h"
 #include "playback/video_surface.h"
 #include "playback/vlc_player.h"
+#include "proc_memory.h"
 
 using namespace qctest;
 
@@ -248,4 +255,139 @@ TEST_F(Player, RapidReplacementEndsInTheLastAddressesState) {
     for (int i = 0; i < 50; ++i) player->setUrl(mix[i % mix.size()]);
     player->setUrl(refused);
     expectFailure(qc::PlayerStatus::Refused);
+}
+
+// ---- the network boundary: hostile and broken servers ------------------------------------------
+
+namespace {
+
+class PlayerBoundary : public Player {
+protected:
+    static void SetUpTestSuite() {
+        Player::SetUpTestSuite();
+        dir = new QTemporaryDir;
+        tcp = new HttpServer;  // where tcp:// refs point: it must never see a connection
+        hostile = new HostileServer(dir->filePath("secret").toStdString(), makeClip(6), tcp->port());
+    }
+    static void TearDownTestSuite() {
+        delete hostile;
+        delete tcp;
+        delete dir;
+        Player::TearDownTestSuite();
+    }
+    void SetUp() override {
+        Player::SetUp();
+        fifo = std::make_unique<FifoWatch>(dir->filePath("secret").toStdString());
+    }
+    // Nothing outside the allow-list was opened, connected or listened on.
+    void expectNothingTouched() {
+        EXPECT_FALSE(fifo->opened()) << "the local file was opened";
+        EXPECT_TRUE(tcp->requests().empty()) << "a raw connection was made";
+        EXPECT_FALSE(udpPortTaken(5555)) << "a UDP listener was opened";
+    }
+
+    static QTemporaryDir* dir;
+    static HttpServer* tcp;
+    static HostileServer* hostile;
+    std::unique_ptr<FifoWatch> fifo;
+};
+
+QTemporaryDir* PlayerBoundary::dir = nullptr;
+HttpServer* PlayerBoundary::tcp = nullptr;
+HostileServer* PlayerBoundary::hostile = nullptr;
+
+}  // namespace
+
+TEST_F(PlayerBoundary, RefsOfEverySchemeButTheNetworksAreDroppedAndNothingIsOpened) {
+    for (const char* path : {"/every-scheme.asx", "/every-scheme.ref", "/nul.asx"}) {
+        SCOPED_TRACE(path);
+        player->setUrl(hostile->url(path));
+        expectFailure(qc::PlayerStatus::EmptyPlaylist);
+        EXPECT_FALSE(player->droppedAddresses().empty());
+        for (const std::string& a : player->droppedAddresses()) EXPECT_FALSE(qc::isAllowedAddress(a)) << a;
+    }
+    QTest::qWait(500);  // anything the engine had started would show by now
+    expectNothingTouched();
+}
+
+TEST_F(PlayerBoundary, RedirectsToLocalFilesOpenNothingWhoeverFollowsThem) {
+    // Our fetch sees the redirect and drops it.
+    player->setUrl(hostile->url("/to-file"));
+    expectFailure(qc::PlayerStatus::CannotPlay);
+    // The engine is given media and then, asking itself, is redirected: it has no module that
+    // could open a local file.
+    player->setUrl(hostile->url("/engine-to-file"));
+    expectFailure(qc::PlayerStatus::CannotPlay);
+    QTest::qWait(500);
+    expectNothingTouched();
+}
+
+TEST_F(PlayerBoundary, EndlessAnswersEndQuicklyWithinBoundedMemory) {
+    const Memory before = memory();
+    QElapsedTimer t;
+    t.start();
+    player->setUrl(hostile->url("/endless-error"));
+    expectFailure(qc::PlayerStatus::HttpError, 500);
+    // A text answer that never ends is not media: it fails, and never reads as 播放结束.
+    player->setUrl(hostile->url("/endless-text"));
+    expectFailure(qc::PlayerStatus::BadPlaylist);
+    EXPECT_LT(t.elapsed(), 8000);
+    EXPECT_LT(memory().rssKb - before.rssKb, 64 * 1024) << "kB more resident";
+}
+
+TEST_F(PlayerBoundary, SilentSourcesCostTheSilenceBoundAndTheChoiceItsDeadline) {
+    QElapsedTimer t;
+    t.start();
+    // 64 refs that accept and never answer: one deadline for the whole choice, not 64 time-outs.
+    player->setUrl(hostile->url("/silent-refs.asx"));
+    EXPECT_TRUE(waitUntil([&] { return player->statusLine() == QString::fromStdString(
+                                           qc::statusText(qc::PlayerStatus::TryingNext)); }, 5000));
+    expectFailure(qc::PlayerStatus::TimedOut);
+    EXPECT_LT(t.elapsed(), 4000 + 2000);
+    // A silent first source is given up after the silence bound and the next one plays.
+    t.restart();
+    player->setUrl(hostile->url("/silent-first.asx"));
+    EXPECT_TRUE(reaches(qc::kPlaying)) << player->statusLine().toStdString();
+    EXPECT_GE(t.elapsed(), 2000 - 100);
+    EXPECT_LT(t.elapsed(), 4000);
+}
+
+TEST_F(PlayerBoundary, StopWhileConnectingProbingOrPlayingEndsStoppedAndNothingStartsLater) {
+    auto* stop = player->findChild<QToolButton*>("stop");
+    ASSERT_NE(stop, nullptr);
+    for (const char* path : {"/silent", "/silent-first.asx", "/clip.wmv"}) {
+        SCOPED_TRACE(path);
+        player->setUrl(hostile->url(path));
+        if (std::string(path) == "/clip.wmv") ASSERT_TRUE(reaches(qc::kPlaying));
+        else QTest::qWait(300);  // connecting, or reading the playlist's first source
+        stop->click();
+        EXPECT_EQ(player->playState(), qc::kStopped);
+        EXPECT_EQ(player->statusLine(), QString::fromStdString(qc::statusText(qc::PlayerStatus::Stopped)));
+        QTest::qWait(3000);  // past the silence bound: nothing may start by itself
+        EXPECT_EQ(player->playState(), qc::kStopped);
+        EXPECT_EQ(player->statusLine(), QString::fromStdString(qc::statusText(qc::PlayerStatus::Stopped)));
+    }
+}
+
+TEST_F(PlayerBoundary, TheTransportControlsActOnTheEngine) {
+    player->setUrl(hostile->url("/clip.wmv"));
+    ASSERT_TRUE(reaches(qc::kPlaying));
+    auto* playPause = player->findChild<QToolButton*>("playPause");
+    auto* mute = player->findChild<QToolButton*>("mute");
+    auto* volume = player->findChild<QSlider*>("volume");
+    ASSERT_TRUE(playPause && mute && volume);
+    playPause->click();
+    EXPECT_TRUE(reaches(qc::kPaused, 5000));
+    playPause->click();
+    EXPECT_TRUE(reaches(qc::kPlaying, 5000));
+    volume->setValue(80);
+    EXPECT_EQ(player->volume(), 80);
+    mute->click();
+    mute->click();
+    EXPECT_EQ(player->playState(), qc::kPlaying);
+    // Stopped, the play button starts the same address over.
+    player->findChild<QToolButton*>("stop")->click();
+    EXPECT_EQ(player->playState(), qc::kStopped);
+    playPause->click();
+    EXPECT_TRUE(reaches(qc::kPlaying));
 }

@@ -97,6 +97,12 @@ void HttpServer::route(const std::string& path, Reply reply) {
     routes_[path] = std::move(reply);
 }
 
+void HttpServer::routeSequence(const std::string& path, std::vector<Reply> replies) {
+    std::lock_guard<std::mutex> lock(mu_);
+    sequences_[path] = std::move(replies);
+    asked_[path] = 0;
+}
+
 std::vector<std::string> HttpServer::requests() const {
     std::lock_guard<std::mutex> lock(mu_);
     return requests_;
@@ -138,6 +144,11 @@ void HttpServer::serve(int fd) {
         if (it == routes_.end()) it = routes_.find(target.substr(0, target.find('?')));
         if (it != routes_.end()) {
             reply = it->second;
+            found = true;
+        }
+        if (auto seq = sequences_.find(target); seq != sequences_.end() && !seq->second.empty()) {
+            size_t n = std::min(asked_[target]++, seq->second.size() - 1);
+            reply = seq->second[n];
             found = true;
         }
     }

@@ -39,6 +39,9 @@ public:
     // What the server answers at `path` (the request target without the query, or with it if a
     // route with the query exists). Unknown paths get 404.
     void route(const std::string& path, Reply reply);
+    // The n-th request for `path` gets replies[n], the last one every request after it: a server
+    // that answers a second fetch differently from the first.
+    void routeSequence(const std::string& path, std::vector<Reply> replies);
     // Requests seen so far ("GET /a?b"), in order.
     std::vector<std::string> requests() const;
 
@@ -52,6 +55,8 @@ private:
     std::thread acceptor_;
     mutable std::mutex mu_;
     std::map<std::string, Reply> routes_;
+    std::map<std::string, std::vector<Reply>> sequences_;
+    std::map<std::string, size_t> asked_;
     std::vector<std::string> requests_;
     std::vector<int> clients_;
     std::vector<std::thread> workers_;
