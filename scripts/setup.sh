@@ -17,6 +17,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev bc
   xvfb xdotool x11-utils imagemagick ffmpeg iproute2 util-linux
+  # a real MMSH server (VLC's streaming output) and a firewall that drops, for the player's tests
+  vlc-bin vlc-plugin-base nftables
   # the accessibility bus and a client of it, for the picture buttons' end-to-end test
   at-spi2-core python3-pyatspi dbus-x11
   # fuzzing (libFuzzer comes with clang's runtime)

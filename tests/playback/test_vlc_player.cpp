@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalSpy>
@@ -15,6 +17,7 @@
 #include <memory>
 
 #include "clips.h"
+#include "files.h"
 #include "core/playback/player_status.h"
 #include "core/playback/source_chooser.h"
 #include "core/text/gbk.h"
@@ -390,4 +393,62 @@ TEST_F(PlayerBoundary, TheTransportControlsActOnTheEngine) {
     EXPECT_EQ(player->playState(), qc::kStopped);
     playPause->click();
     EXPECT_TRUE(reaches(qc::kPlaying));
+}
+
+// ---- a real Windows Media (MMSH) server: VLC's own streaming output ----------------------------
+
+namespace {
+
+class PlayerMmsh : public Player {
+protected:
+    static void SetUpTestSuite() {
+        Player::SetUpTestSuite();
+        dir = new QTemporaryDir;
+        QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                               QFileDevice::ReadOther | QFileDevice::ExeOther);
+        // It broadcasts: a source shorter than the test would end the stream at its loop.
+        const QString clip = dir->filePath("long.wmv");
+        writeFile(clip.toStdString(), makeClip(120));
+        QFile::setPermissions(clip, QFileDevice::ReadOwner | QFileDevice::ReadOther);
+        port = refusedPort();
+        server = new QProcess;
+        // VLC refuses to run as root: an unprivileged user, and exec'd, so its PID is ours to end.
+        server->start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "cvlc", "-I", "dummy",
+                                  "--no-lua", "--quiet", clip,
+                                  QString("--sout=#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1/live}").arg(port)});
+        server->waitForStarted(5000);
+        ready = waitUntil([] { return acceptsConnections(port); }, 15000);
+    }
+    static void TearDownTestSuite() {
+        server->terminate();
+        if (!server->waitForFinished(5000)) server->kill();
+        delete server;
+        delete dir;
+        Player::TearDownTestSuite();
+    }
+    std::string address(const char* scheme) { return std::string(scheme) + "://127.0.0.1:" + std::to_string(port) + "/live"; }
+
+    static QTemporaryDir* dir;
+    static QProcess* server;
+    static int port;
+    static bool ready;
+};
+
+QTemporaryDir* PlayerMmsh::dir = nullptr;
+QProcess* PlayerMmsh::server = nullptr;
+int PlayerMmsh::port = 0;
+bool PlayerMmsh::ready = false;
+
+}  // namespace
+
+TEST_F(PlayerMmsh, AnMmsAddressWithAPortAndAnHttpLivePointPlayOverMmsh) {
+    ASSERT_TRUE(ready) << "the MMSH server did not start";
+    // The engine's MMS over TCP gets nowhere on an MMSH-only port; after the mms bound, MMSH.
+    player->setUrl(address("mms"));
+    EXPECT_TRUE(reaches(qc::kPlaying)) << player->statusLine().toStdString();
+    // Over plain http the server answers with the MMSH header: played as mmsh://, not ended at once.
+    player->setUrl(address("http"));
+    EXPECT_TRUE(reaches(qc::kPlaying)) << player->statusLine().toStdString();
+    QTest::qWait(2000);
+    EXPECT_EQ(player->playState(), qc::kPlaying) << player->statusLine().toStdString();
 }

@@ -64,5 +64,7 @@ private:
 
 // A port on 127.0.0.1 where nothing listens (connections are refused).
 int refusedPort();
+// Whether something accepts connections on `port` of 127.0.0.1.
+bool acceptsConnections(int port);
 
 }  // namespace qctest

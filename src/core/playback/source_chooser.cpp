@@ -101,6 +101,10 @@ Step SourceChooser::next(PlayerStatus status) {
         return {Step::Kind::Fail, {}, lastFailure_, lastNumber_};
     }
     current_ = candidates_[next_++];
+    // mms:// is MMS over TCP, then UDP, then HTTP, all left to the engine; a server that speaks
+    // only MMSH on the address's port keeps the engine in MMS for good, so MMSH comes next.
+    if (startsWithNoCase(current_, "mms://") && candidates_.size() < kMaxCandidates)
+        candidates_.insert(candidates_.begin() + static_cast<std::ptrdiff_t>(next_), "mmsh" + current_.substr(3));
     return {isHttp(current_) ? Step::Kind::Fetch : Step::Kind::Play, current_, status};
 }
 

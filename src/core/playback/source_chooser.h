@@ -22,8 +22,9 @@ struct AttemptBounds {
     // A candidate that shows no sign of life (no answer, no data) for this long is given up
     // while others remain.
     std::chrono::milliseconds silence{5000};
-    // mms:// first tries MMS over TCP, then over UDP, before MMS over HTTP; against a port that
-    // drops packets each earlier try takes the engine's own connect time-out before it moves on.
+    // mms:// first tries MMS over TCP, then over UDP, before MMS over HTTP; against a port 1755
+    // that drops packets each earlier try takes the engine's own time-out: measured 10.1 s from
+    // play to playing over MMSH on loopback (0.1 s when the port refuses).
     std::chrono::milliseconds mmsSilence{12000};
 };
 

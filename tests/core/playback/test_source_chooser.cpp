@@ -95,6 +95,7 @@ TEST(SourceChooser, HostileRefsAreDroppedAndNeverHandedOn) {
     Step s = c.fetched(answer(200, asx(refs)));
     expectStep(s, Step::Kind::Play, "mms://tv.example/one");
     EXPECT_EQ(s.status, PlayerStatus::OpeningPlaylist);
+    expectStep(c.failed(PlayerStatus::CannotPlay), Step::Kind::Play, "mmsh://tv.example/one");
     s = c.failed(PlayerStatus::CannotPlay);
     expectStep(s, Step::Kind::Fetch, "http://tv.example/two.wmv");
     EXPECT_EQ(s.status, PlayerStatus::TryingNext);
@@ -240,9 +241,22 @@ TEST(SourceChooser, SilenceBoundsGiveUpQuietSourcesOnlyWhileOthersRemain) {
     c.fetched(answer(200, asx({"http://a.example/1.wmv", "mms://a.example/2", "mmst://a.example/3"})));
     EXPECT_EQ(c.silenceBound(), b.silence);
     c.failed(PlayerStatus::TimedOut);
-    EXPECT_EQ(c.silenceBound(), b.mmsSilence);  // MMS rolls over to MMSH first
+    EXPECT_EQ(c.silenceBound(), b.mmsSilence);  // the engine's own roll-over to MMSH comes first
+    c.failed(PlayerStatus::TimedOut);
+    EXPECT_EQ(c.silenceBound(), b.silence);  // our MMSH fallback
     c.failed(PlayerStatus::TimedOut);
     EXPECT_EQ(c.silenceBound(), b.deadline);  // the last source: only the deadline
+}
+
+TEST(SourceChooser, AnMmsAddressFallsBackToMmshOnTheSamePortButMmstDoesNot) {
+    SourceChooser c;
+    expectStep(c.start("mms://wm.example:8080/live"), Step::Kind::Play, "mms://wm.example:8080/live");
+    Step s = c.failed(PlayerStatus::TimedOut);
+    expectStep(s, Step::Kind::Play, "mmsh://wm.example:8080/live");
+    EXPECT_EQ(s.status, PlayerStatus::TryingNext);
+    EXPECT_EQ(c.failed(PlayerStatus::Refused).kind, Step::Kind::Fail);
+    c.start("mmst://wm.example:1755/live");
+    EXPECT_EQ(c.failed(PlayerStatus::Refused).kind, Step::Kind::Fail);  // TCP only, as written
 }
 
 TEST(SourceChooser, AnAbandonedChoiceOffersNothingMore) {
