@@ -95,6 +95,7 @@ TransportBar::TransportBar(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(1);
     position = new QSlider(Qt::Horizontal, this);
+    position->setObjectName("position");
     position->setRange(0, 1000);
     position->setEnabled(false);
     position->setFixedHeight(12);

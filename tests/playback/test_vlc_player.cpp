@@ -385,6 +385,15 @@ TEST_F(PlayerBoundary, TheTransportControlsActOnTheEngine) {
     EXPECT_TRUE(reaches(qc::kPlaying, 5000));
     volume->setValue(80);
     EXPECT_EQ(player->volume(), 80);
+    // Seeking: the server answers ranges, so the clip can be sought; a drag to 60 % lands there.
+    auto* position = player->findChild<QSlider*>("position");
+    ASSERT_NE(position, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return position->isEnabled(); }, 5000)) << "not seekable";
+    ASSERT_LT(position->value(), 400);
+    position->setSliderDown(true);
+    position->setValue(600);
+    position->setSliderDown(false);  // the release is what seeks
+    EXPECT_TRUE(waitUntil([&] { return position->value() >= 580; }, 3000)) << position->value();
     mute->click();
     mute->click();
     EXPECT_EQ(player->playState(), qc::kPlaying);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -27,6 +28,7 @@ bool sendAll(int fd, const char* data, size_t size) {
 const char* reason(int status) {
     switch (status) {
     case 200: return "OK";
+    case 206: return "Partial Content";
     case 302: return "Found";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
@@ -162,6 +164,18 @@ void HttpServer::serve(int fd) {
         while (!stopping_ && ::recv(fd, buf, sizeof buf, 0) > 0) {
         }
     } else if (reply.mode != Reply::Mode::Drop) {
+        // "Range: bytes=N-" on a plain body: the rest from N, so that players can seek.
+        size_t from = 0;
+        if (size_t r = request.find("\r\nRange: bytes="); r != std::string::npos && reply.status == 200 &&
+                                                              reply.mode == Reply::Mode::Normal && reply.repeatBody == 1) {
+            from = std::min<size_t>(std::strtoull(request.c_str() + r + 15, nullptr, 10), reply.body.size());
+            reply.headers.push_back("Content-Range: bytes " + std::to_string(from) + "-" +
+                                    std::to_string(reply.body.size() - 1) + "/" + std::to_string(reply.body.size()));
+            reply.status = 206;
+            reply.body.erase(0, from);
+        } else if (reply.status == 200 && reply.mode == Reply::Mode::Normal && reply.repeatBody == 1) {
+            reply.headers.push_back("Accept-Ranges: bytes");
+        }
         size_t total = reply.body.size() * reply.repeatBody;
         std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reason(reply.status) +
                            "\r\nContent-Type: " + reply.contentType + "\r\n";
