@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/playback/player_status.h"
+#include "core/playback/playlist.h"  // its caps
 
 namespace qc {
 
