@@ -420,31 +420,31 @@ protected:
         writeFile(clip.toStdString(), makeClip(120));
         QFile::setPermissions(clip, QFileDevice::ReadOwner | QFileDevice::ReadOther);
         port = refusedPort();
-        server = new QProcess;
+        mmsh = new QProcess;
         // VLC refuses to run as root: an unprivileged user, and exec'd, so its PID is ours to end.
-        server->start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "cvlc", "-I", "dummy",
+        mmsh->start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "cvlc", "-I", "dummy",
                                   "--no-lua", "--quiet", clip,
                                   QString("--sout=#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1/live}").arg(port)});
-        server->waitForStarted(5000);
+        mmsh->waitForStarted(5000);
         ready = waitUntil([] { return acceptsConnections(port); }, 15000);
     }
     static void TearDownTestSuite() {
-        server->terminate();
-        if (!server->waitForFinished(5000)) server->kill();
-        delete server;
+        mmsh->terminate();
+        if (!mmsh->waitForFinished(5000)) mmsh->kill();
+        delete mmsh;
         delete dir;
         Player::TearDownTestSuite();
     }
     std::string address(const char* scheme) { return std::string(scheme) + "://127.0.0.1:" + std::to_string(port) + "/live"; }
 
     static QTemporaryDir* dir;
-    static QProcess* server;
+    static QProcess* mmsh;
     static int port;
     static bool ready;
 };
 
 QTemporaryDir* PlayerMmsh::dir = nullptr;
-QProcess* PlayerMmsh::server = nullptr;
+QProcess* PlayerMmsh::mmsh = nullptr;
 int PlayerMmsh::port = 0;
 bool PlayerMmsh::ready = false;
 
@@ -460,4 +460,8 @@ TEST_F(PlayerMmsh, AnMmsAddressWithAPortAndAnHttpLivePointPlayOverMmsh) {
     EXPECT_TRUE(reaches(qc::kPlaying)) << player->statusLine().toStdString();
     QTest::qWait(2000);
     EXPECT_EQ(player->playState(), qc::kPlaying) << player->statusLine().toStdString();
+    // A server-made page that redirects to the mms:// address: the redirect is the next source.
+    server->route("/live.asp", {.status = 302, .contentType = "text/html", .headers = {"Location: " + address("mms")}});
+    player->setUrl(server->url("/live.asp?id=1"));
+    EXPECT_TRUE(reaches(qc::kPlaying)) << player->statusLine().toStdString();
 }
