@@ -67,9 +67,9 @@ private:
 TEST_F(FoldersTest, ExecutableAndPrivateLibraryFoldersFollowTheExecutable) {
     const QString here = QCoreApplication::applicationDirPath();
     EXPECT_EQ(folders.executableFolder(), here.toStdString() + "/");
-    // <prefix>/bin/x → <prefix>/lib/qingchuan/, spelt without "..".
+    // <prefix>/bin/x → <prefix>/lib/<triplet>/qingchuan/, spelt without "..".
     const QString parent = QDir::cleanPath(here + "/..");
-    EXPECT_EQ(folders.privateLibraryFolder(), parent.toStdString() + "/lib/qingchuan/");
+    EXPECT_EQ(folders.privateLibraryFolder(), parent.toStdString() + "/" QINGCHUAN_MODULE_RELDIR "/");
 }
 
 TEST_F(FoldersTest, TheCacheFolderFollowsXdgCacheHomeElseHome) {
