@@ -16,6 +16,11 @@ add_custom_target(changelog ALL DEPENDS "${QINGCHUAN_CHANGELOG_GZ}")
 install(FILES "${PROJECT_SOURCE_DIR}/resources/package/copyright" "${QINGCHUAN_CHANGELOG_GZ}"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/qingchuan)
 
+# The package's file, as CPack names it (for the tests that unpack it).
+execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE QINGCHUAN_DEB_ARCH
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(QINGCHUAN_DEB "${CMAKE_BINARY_DIR}/qingchuan_${PROJECT_VERSION}_${QINGCHUAN_DEB_ARCH}.deb")
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qingchuan)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
