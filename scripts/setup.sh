@@ -19,6 +19,8 @@ packages=(
   xvfb xdotool x11-utils imagemagick ffmpeg iproute2 util-linux
   # the accessibility bus and a client of it, for the picture buttons' end-to-end test
   at-spi2-core python3-pyatspi dbus-x11
+  # the Debian package: dpkg-shlibdeps, and what checks the package
+  dpkg-dev lintian desktop-file-utils appstream
   # fuzzing (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
 )
