@@ -21,6 +21,8 @@ packages=(
   vlc-bin vlc-plugin-base nftables
   # the accessibility bus and a client of it, for the picture buttons' end-to-end test
   at-spi2-core python3-pyatspi dbus-x11
+  # the Debian package: dpkg-shlibdeps, and what checks the package
+  dpkg-dev lintian desktop-file-utils appstream
   # fuzzing (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
 )

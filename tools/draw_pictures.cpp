@@ -369,6 +369,9 @@ int main(int argc, char** argv) {
                      out.filePath("image6.bmp")) &&
               save24(strip, out.filePath("image4.bmp")) && save24(strip, out.filePath("image5.bmp")) &&
               writeIco(out.filePath("qingchuan.ico")) && writePng(out.filePath("qingchuan.png"), 128);
+    // The desktop's icon theme wants the program's icon at its usual sizes too.
+    for (int size : {32, 48, 256})
+        ok = ok && writePng(out.filePath(QString("qingchuan-%1.png").arg(size)), size);
     if (!ok) std::fprintf(stderr, "draw-pictures: could not write into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "shared/program_folders.h"
+
 namespace qc {
 
 namespace {
@@ -35,9 +37,8 @@ void prepareFlashEngine() {
 }
 
 QStringList defaultFlashModuleDirs() {
-    const QString here = QCoreApplication::applicationDirPath();
-    // Installed, the module lies in the library folder beside bin/, wherever the prefix went.
-    return {here, here + "/../" QINGCHUAN_MODULE_RELDIR, QStringLiteral(QINGCHUAN_MODULE_DIR)};
+    // The build tree has it beside the viewer; installed, it lies in the private library folder.
+    return {QCoreApplication::applicationDirPath(), privateLibraryFolder(), configuredPrivateLibraryFolder()};
 }
 
 LazyFlash::LazyFlash(QWidget* parent, const QStringList& moduleDirs) : QWidget(parent) {

@@ -8,12 +8,14 @@
 
 namespace qc {
 
+// The window doesn't answer while the descriptor comes in, so every bound is short: a few bytes need
+// no more.
 struct DownloadLimits {
-    std::chrono::milliseconds connectTimeout{std::chrono::seconds(60)};
+    std::chrono::milliseconds connectTimeout{std::chrono::seconds(10)};
     // Ends the transfer when fewer than one byte a second arrived over this long.
-    std::chrono::seconds stallTimeout{60};
-    // A trickle that never quite stalls still ends.
-    std::chrono::seconds totalTimeout{300};
+    std::chrono::seconds stallTimeout{10};
+    // The whole transfer, redirects included: a trickle that never quite stalls still ends.
+    std::chrono::seconds totalTimeout{30};
     std::size_t maxBytes = 64 * 1024;  // the descriptor is a few bytes
     long maxRedirects = 3;
 };

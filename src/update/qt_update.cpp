@@ -1,6 +1,5 @@
 #include "update/qt_update.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -77,10 +76,6 @@ void QtTimer::disable() { t_.stop(); }
 
 std::string QtUpdateHost::caption() const { return window_.windowTitle().toStdString(); }
 
-std::string QtUpdateHost::executableFolder() const {
-    return QCoreApplication::applicationDirPath().toStdString() + "/";
-}
-
 void QtUpdateHost::closeMainWindow() { window_.close(); }
 
 void DetachedLauncher::startDetached(const std::string& program) {
@@ -94,7 +89,7 @@ MainWindowUpdate::MainWindowUpdate(QWidget& mainWindow, QPlainTextEdit& m, QTime
       boxes_(&mainWindow),
       host_(mainWindow),
       timer_(Timer1),
-      ports_{std::move(address), download_, memo_, boxes_, host_, launcher_} {}
+      ports_{std::move(address), download_, memo_, boxes_, host_, folders_, launcher_} {}
 
 void MainWindowUpdate::Image3Click() { interactiveCheck(ports_); }
 

@@ -4,8 +4,9 @@
 
 #include <memory>
 
-#include "update/curl_download.h"
 #include "core/update/update_check.h"
+#include "update/curl_download.h"
+#include "update/update_folders.h"
 
 class QPlainTextEdit;
 class QTimer;
@@ -48,7 +49,6 @@ class QtUpdateHost : public UpdateHost {
 public:
     explicit QtUpdateHost(QWidget& mainWindow) : window_(mainWindow) {}
     std::string caption() const override;
-    std::string executableFolder() const override;
     void closeMainWindow() override;
 
 private:
@@ -73,6 +73,7 @@ private:
     QtMemo memo_;
     QtMessageBoxes boxes_;
     QtUpdateHost host_;
+    QtUpdateFolders folders_;
     DetachedLauncher launcher_;
     QtTimer timer_;
     UpdatePorts ports_;

@@ -9,15 +9,7 @@ build=$1
 viewer_exe=$2
 tool=$3
 url=$4
-# http://HOST[:PORT]/PATH
-rest=${url#http://}
-hostport=${rest%%/*}
-path=/${rest#*/}
-host=${hostport%%:*}
-port=80
-[ "$hostport" = "$host" ] || port=${hostport#*:}
-map_host_to_loopback "$host"
-caption="晴川影音同乐会 V1.31"
+. "$(dirname "$0")/update_lib.sh"
 # A failure also shows the end of the X server's log.
 fail() {
     echo "FAIL: $*" >&2
@@ -41,59 +33,14 @@ EOS
 chmod +x "$app/update.exe"
 
 printf '1.31\r\nnotes\r\n' >"$work/served"
-"$tool" serve "$port" "$path" "$work/served" "$work/requests" >"$work/server.log" 2>&1 &
-pids="$pids $!"
-wait_for 10 grep -qx ready "$work/requests" || fail "the descriptor server did not start"
-
-requests() { grep -c "^GET $path\$" "$work/requests" || true; }
-boxes() { timeout 5 xdotool search --onlyvisible --name '^(Information|Confirm)$' 2>/dev/null; }
-# Conditions for wait_for, evaluated afresh at every try.
-requests_at_least() { [ "$(requests)" -ge "$1" ]; }
-a_box_is_up() { [ -n "$(boxes)" ]; }
-no_box_is_up() { [ -z "$(boxes)" ]; }
-# xdotool can block while windows come and go: every call has a bound.
-main_window() { timeout 5 xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null; }
+start_descriptor_server
 
 start_viewer() {
     "$app/qingchuan" >"$work/viewer.log" 2>&1 &
     viewer=$!
     pids="$viewer $pids"
-    wait_for 30 main_window || fail "no main window: $(tail -n 5 "$work/viewer.log")"
-    wid=$(main_window | head -n 1)
-    eval "$(timeout 10 xdotool getwindowgeometry --shell "$wid")"
-    bar=$((HEIGHT - 341))
+    await_main_window
 }
-
-# The box's text can't be read from outside: its picture is compared with that of a box the
-# check's own adapter shows with the expected text (and differs from one with another text).
-shot_box() {
-    sleep 0.5  # let it paint
-    timeout 15 import -window "$(boxes | head -n 1)" "$1" || fail "no picture of the box"
-}
-press_ok() {
-    timeout 10 xdotool windowfocus "$(boxes | head -n 1)" 2>/dev/null || true
-    sleep 0.2
-    timeout 10 xdotool key Return
-}
-# Waits up to $2 seconds for process $1 (ours) to end; its exit code is left in $rc.
-wait_end() {
-    for _ in $(seq $(($2 * 10))); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$1" 2>/dev/null && return 1
-    rc=0
-    wait "$1" || rc=$?
-    return 0
-}
-reference() {  # kind text file
-    "$tool" box "$1" "$2" >"$work/reference.log" 2>&1 &
-    ref=$!
-    pids="$ref $pids"
-    wait_for 20 a_box_is_up || fail "no reference box: $(tail -n 5 "$work/reference.log")"
-    shot_box "$3"
-    press_ok
-    wait_for 10 no_box_is_up || fail "the reference box stayed"
-    wait_end "$ref" 10 || fail "the reference box's program did not end"
-}
-same_picture() { timeout 30 compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
 
 # 1. Equal tags: the start-up check downloads the descriptor and says nothing.
 start_viewer
@@ -104,9 +51,9 @@ sleep 1
 kill -0 "$viewer" || fail "the viewer ended"
 
 # 升级更新 (Image3 at 496,308, 65 x 33) reports the same.
-timeout 10 xdotool mousemove $((X + 528)) $((Y + bar + 324)) click 1
+click_image3
 wait_for 15 a_box_is_up || fail "no box after a click on Image3"
-[ "$(timeout 10 xdotool getwindowname "$(boxes | head -n 1)")" = Information ] || fail "not an information box"
+[ "$(box_kind)" = Information ] || fail "not an information box"
 wait_for 5 requests_at_least 2 || fail "the click did not download the descriptor"
 shot_box "$work/box-equal.png"
 press_ok
@@ -126,7 +73,7 @@ before=$(requests)
 start_viewer
 wait_for 15 a_box_is_up || fail "no announcement of the new version"
 wait_for 5 requests_at_least $((before + 1)) || fail "no download at start-up"
-[ "$(timeout 10 xdotool getwindowname "$(boxes | head -n 1)")" = Confirm ] || fail "not a confirmation box"
+[ "$(box_kind)" = Confirm ] || fail "not a confirmation box"
 shot_box "$work/box-new.png"
 [ ! -e "$work/updater-ran" ] || fail "the updater started before the box was closed"
 press_ok

@@ -2,6 +2,8 @@
 // Recording fakes of the ports the core and the windows drive. Each records into a log of its own
 // or one shared by several, so that tests can check the order of calls across ports.
 
+#include <filesystem>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "core/ports/media_player.h"
 #include "core/ports/secondary_window.h"
 #include "core/ports/shell.h"
+#include "core/ports/update_ports.h"
+#include "files.h"
 
 namespace qctest {
 
@@ -83,6 +87,134 @@ private:
     CallLog own_;
     CallLog& log_;
     std::string name_;
+};
+
+// ---- the update check's ports ----------------------------------------------------------------
+
+// Writes `body` to the path like a successful download, or fails without touching the file.
+class FakeDownload : public qc::Download {
+public:
+    explicit FakeDownload(CallLog& log) : log_(log) {}
+    bool DownloadFile(const std::string& address, const std::string& path) override {
+        log_.push_back("DownloadFile " + address + " " + path);
+        if (!succeed) return false;
+        if (writeBody) writeFile(path, body);
+        return true;
+    }
+    bool succeed = true;
+    bool writeBody = true;
+    std::string body;
+
+private:
+    CallLog& log_;
+};
+
+class FakeMemo : public qc::Memo {
+public:
+    explicit FakeMemo(CallLog& log) : log_(log) {}
+    void setText(const std::string& gbk) override {
+        log_.push_back("m.setText");
+        held = gbk;
+    }
+    std::string text() const override {
+        log_.push_back("m.text");
+        return held;
+    }
+    std::string held;
+
+private:
+    CallLog& log_;
+};
+
+class FakeBoxes : public qc::MessageBoxes {
+public:
+    explicit FakeBoxes(CallLog& log) : log_(log) {}
+    void show(qc::MessageKind kind, const std::string& text) override {
+        log_.push_back((kind == qc::MessageKind::Information ? "Information " : "Confirmation ") + text);
+    }
+
+private:
+    CallLog& log_;
+};
+
+class FakeUpdateHost : public qc::UpdateHost {
+public:
+    FakeUpdateHost(CallLog& log, std::string caption) : captionText(std::move(caption)), log_(log) {}
+    std::string caption() const override {
+        log_.push_back("caption");
+        return captionText;
+    }
+    void closeMainWindow() override {
+        log_.push_back("close Form1");
+        ++closed;
+    }
+    std::string captionText;
+    int closed = 0;
+
+private:
+    CallLog& log_;
+};
+
+// Folders as the test sets them. makeFolder creates the folder for real, so that a fake download
+// can write into it; which folders are writable and which files exist are the test's say.
+class FakeUpdateFolders : public qc::UpdateFolders {
+public:
+    explicit FakeUpdateFolders(CallLog& log) : log_(log) {}
+    std::string executableFolder() const override {
+        log_.push_back("folder");
+        return exe;
+    }
+    std::string privateLibraryFolder() const override {
+        log_.push_back("library folder");
+        return library;
+    }
+    std::string cacheFolder() const override {
+        log_.push_back("cache folder");
+        return cache;
+    }
+    bool canWriteTo(const std::string& folder) const override {
+        log_.push_back("writable? " + folder);
+        return writable.count(folder) > 0;
+    }
+    bool makeFolder(const std::string& folder) override {
+        log_.push_back("make " + folder);
+        if (!canMake) return false;
+        std::filesystem::create_directories(folder);
+        writable.insert(folder);
+        return true;
+    }
+    bool isFile(const std::string& path) const override {
+        log_.push_back("file? " + path);
+        return files.count(path) > 0;
+    }
+    std::string exe, library, cache;
+    std::set<std::string> writable, files;
+    bool canMake = true;
+
+private:
+    CallLog& log_;
+};
+
+class FakeLauncher : public qc::ProcessLauncher {
+public:
+    explicit FakeLauncher(CallLog& log) : log_(log) {}
+    void startDetached(const std::string& program) override {
+        log_.push_back("start " + program);
+        started.push_back(program);
+    }
+    std::vector<std::string> started;
+
+private:
+    CallLog& log_;
+};
+
+class FakeTimer : public qc::Timer {
+public:
+    explicit FakeTimer(CallLog& log) : log_(log) {}
+    void disable() override { log_.push_back("disable Timer1"); }
+
+private:
+    CallLog& log_;
 };
 
 }  // namespace qctest

@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
 namespace qctest {
 
@@ -36,7 +38,7 @@ const char* reason(int status) {
     }
 }
 
-int listenOn(int& port) {
+int listenOn(int& port, int backlog = 64) {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) throw std::runtime_error("socket");
     int one = 1;
@@ -44,7 +46,7 @@ int listenOn(int& port) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 64) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, backlog) != 0) {
         ::close(fd);
         throw std::runtime_error("bind/listen");
     }
@@ -186,7 +188,14 @@ void HttpServer::serve(int fd) {
         head += "\r\n";
         bool ok = sendAll(fd, head.data(), head.size());
         size_t limit = reply.mode == Reply::Mode::Truncate ? std::min(reply.truncateAt, total) : total;
-        for (size_t sent = 0; ok && sent < limit && !stopping_;) {
+        for (size_t sent = 0; ok && reply.mode == Reply::Mode::Trickle && sent < limit && !stopping_; ++sent) {
+            // Short sleeps, so that the server's end is never kept waiting.
+            const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(reply.trickleMs);
+            while (!stopping_ && std::chrono::steady_clock::now() < due)
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::min(reply.trickleMs, 20)));
+            ok = !stopping_ && sendAll(fd, reply.body.data() + sent % reply.body.size(), 1);
+        }
+        for (size_t sent = 0; ok && reply.mode != Reply::Mode::Trickle && sent < limit && !stopping_;) {
             size_t offset = sent % std::max<size_t>(reply.body.size(), 1);
             size_t chunk = std::min(limit - sent, reply.body.size() - offset);
             ok = sendAll(fd, reply.body.data() + offset, chunk);
@@ -199,6 +208,23 @@ void HttpServer::serve(int fd) {
     }
     ::shutdown(fd, SHUT_RDWR);
     ::close(fd);
+}
+
+UnansweredPort::UnansweredPort() {
+    listenFd_ = listenOn(port_, 0);
+    // One completed connection fills a queue of length 0; it is never accepted.
+    fillerFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port_));
+    if (fillerFd_ < 0 || ::connect(fillerFd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0)
+        throw std::runtime_error("could not fill the accept queue");
+}
+
+UnansweredPort::~UnansweredPort() {
+    ::close(fillerFd_);
+    ::close(listenFd_);
 }
 
 int refusedPort() {

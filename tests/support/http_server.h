@@ -1,6 +1,6 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for the tests: serves what a test puts at a path, and can
-// also stall, cut a body short, drop the connection or answer slowly.
+// also stall, cut a body short, drop the connection or trickle the body out byte by byte.
 
 #include <atomic>
 #include <functional>
@@ -13,13 +13,14 @@
 namespace qctest {
 
 struct Reply {
-    enum class Mode { Normal, Stall, Truncate, Drop };
+    enum class Mode { Normal, Stall, Truncate, Drop, Trickle };
     int status = 200;
     std::string contentType = "application/octet-stream";
     std::string body;
     Mode mode = Mode::Normal;
     size_t truncateAt = 0;      // Truncate: bytes of the body sent before the connection closes
     size_t repeatBody = 1;      // the body is sent this many times (a large answer without the memory)
+    int trickleMs = 0;          // Trickle: the head at once, then one byte of the body this often
     bool sendCorsHeaders = false;
     // Extra header lines, each "Name: value" (a redirect's Location, say).
     std::vector<std::string> headers;
@@ -66,5 +67,21 @@ private:
 int refusedPort();
 // Whether something accepts connections on `port` of 127.0.0.1.
 bool acceptsConnections(int port);
+
+// A port on 127.0.0.1 whose connections are never completed: its accept queue is full, so the
+// kernel drops every further SYN and a client waits in connect until its own bound.
+class UnansweredPort {
+public:
+    UnansweredPort();
+    ~UnansweredPort();
+    UnansweredPort(const UnansweredPort&) = delete;
+    UnansweredPort& operator=(const UnansweredPort&) = delete;
+    int port() const { return port_; }
+
+private:
+    int listenFd_ = -1;
+    int fillerFd_ = -1;
+    int port_ = 0;
+};
 
 }  // namespace qctest

@@ -231,10 +231,61 @@ TEST_F(DownloadTest, NoProxyIsTakenFromTheEnvironment) {
     EXPECT_EQ(readFile(target), "1.32");
 }
 
-TEST(DownloadLimits, DefaultsAreAboutAMinuteAndASmallCap) {
+// ---- time: every wait has a bound --------------------------------------------------------------
+
+TEST_F(DownloadTest, AConnectionNeverCompletedEndsAtTheConnectBound) {
+    const UnansweredPort unanswered;
+    qc::DownloadLimits l;
+    l.connectTimeout = 1s;
+    l.stallTimeout = 15s;
+    l.totalTimeout = 30s;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(qc::CurlDownload(l).DownloadFile(
+        "http://127.0.0.1:" + std::to_string(unanswered.port()) + "/update.txt", target));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 900ms);
+    EXPECT_LT(took, 10s);  // well before the stall bound
+    expectOldFileIntact();
+}
+
+TEST_F(DownloadTest, AnAnswerThatFallsSilentEndsAtTheStallBound) {
+    // The head and a byte, then nothing for longer than the test waits.
+    server.route("/update.txt", {.body = "1.30 and the rest", .mode = Reply::Mode::Trickle, .trickleMs = 60000});
+    qc::DownloadLimits l;
+    l.stallTimeout = 1s;
+    l.totalTimeout = 30s;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(qc::CurlDownload(l).DownloadFile(server.url("/update.txt"), target));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+    expectOldFileIntact();
+}
+
+TEST_F(DownloadTest, ASteadyTrickleEndsAtTheTotalBound) {
+    // 20 bytes a second never counts as stalled; 4000 bytes would take over three minutes.
+    server.route("/update.txt", {.body = std::string(4000, 'x'), .mode = Reply::Mode::Trickle, .trickleMs = 50});
+    qc::DownloadLimits l;
+    l.stallTimeout = 3s;
+    l.totalTimeout = 4s;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(qc::CurlDownload(l).DownloadFile(server.url("/update.txt"), target));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 3900ms);
+    EXPECT_LT(took, 15s);
+    expectOldFileIntact();
+}
+
+TEST_F(DownloadTest, ATrickleThatEndsWithinTheBoundsIsADownload) {
+    server.route("/update.txt", {.body = "1.32\r\n", .mode = Reply::Mode::Trickle, .trickleMs = 100});
+    EXPECT_TRUE(download.DownloadFile(server.url("/update.txt"), target));
+    EXPECT_EQ(readFile(target), "1.32\r\n");
+    EXPECT_EQ(filesIn(dir), std::vector<std::string>{"update.txt"});
+}
+
+TEST(DownloadLimits, DefaultsFitAFewBytesAndTheCapIsSmall) {
     const qc::DownloadLimits l;
-    EXPECT_EQ(l.connectTimeout, 60s);
-    EXPECT_EQ(l.stallTimeout, 60s);
+    EXPECT_EQ(l.connectTimeout, 10s);
+    EXPECT_EQ(l.stallTimeout, 10s);
+    EXPECT_EQ(l.totalTimeout, 30s);
     EXPECT_LE(l.maxBytes, 1u << 20);
     EXPECT_GE(l.maxBytes, 1024u);
     EXPECT_LE(l.maxRedirects, 5);

@@ -211,32 +211,17 @@ TEST(DetachedLauncher, AMissingProgramIsIgnored) {
     std::filesystem::remove_all(dir);
 }
 
-TEST(QtUpdateHost, CaptionFolderAndClosing) {
+TEST(QtUpdateHost, CaptionAndClosing) {
     QWidget window;
     window.setWindowTitle(QString::fromUtf8(qc::kMainCaption.data(), qc::kMainCaption.size()));
     window.show();
     qc::QtUpdateHost host(window);
     EXPECT_EQ(host.caption(), qc::kMainCaption);
-    EXPECT_EQ(host.executableFolder(), QCoreApplication::applicationDirPath().toStdString() + "/");
-    EXPECT_EQ(host.executableFolder().back(), '/');
     host.closeMainWindow();
     EXPECT_FALSE(window.isVisible());
 }
 
 // ---- both forms on the real adapters against a local server -----------------------------------
-
-struct RecordingHost : qc::UpdateHost {
-    std::string caption() const override { return std::string(qc::kMainCaption); }
-    std::string executableFolder() const override { return folder; }
-    void closeMainWindow() override { ++closed; }
-    std::string folder;
-    int closed = 0;
-};
-
-struct RecordingLauncher : qc::ProcessLauncher {
-    void startDetached(const std::string& p) override { started.push_back(p); }
-    std::vector<std::string> started;
-};
 
 const std::string kOld = "1.29\r\nleft by an earlier run\r\n";
 
@@ -244,7 +229,10 @@ class CheckTest : public ::testing::Test {
 public:
     void SetUp() override {
         dir = makeTempDir("qc-check");
-        host.folder = dir + "/";
+        folders.exe = dir + "/";
+        folders.library = dir + "/lib/qingchuan/";
+        folders.cache = dir + "/cache/qingchuan/";
+        folders.writable = {folders.exe};
         writeFile(descriptor(), kOld);
         edit.setPlainText("held before");
         timer.start(100000);
@@ -255,7 +243,7 @@ public:
     }
     std::string descriptor() const { return dir + "/update.txt"; }
     qc::UpdatePorts ports(qc::ProcessLauncher& l) {
-        return {server.url("/update.txt"), download, memo, boxes, host, l};
+        return {server.url("/update.txt"), download, memo, boxes, host, folders, l};
     }
     std::vector<std::pair<QString, QString>> boxesSeen(const BoxAnswerer& a) const {
         std::vector<std::pair<QString, QString>> out;
@@ -277,8 +265,10 @@ public:
     qc::QtMemo memo{edit};
     QWidget window;
     qc::QtMessageBoxes boxes{&window};
-    RecordingHost host;
-    RecordingLauncher launcher;
+    CallLog log;
+    FakeUpdateHost host{log, std::string(qc::kMainCaption)};
+    FakeUpdateFolders folders{log};
+    FakeLauncher launcher{log};
     QTimer timer;
     qc::QtTimer timer1{timer};
     std::string dir;
@@ -425,7 +415,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CheckTest, RefusedPortDirectly) {
     BoxAnswerer answer(Press::Ok);
     qc::UpdatePorts p{"http://127.0.0.1:" + std::to_string(refusedPort()) + "/update.txt", download, memo, boxes, host,
-                      launcher};
+                      folders, launcher};
     qc::interactiveCheck(p);
     EXPECT_EQ(boxesSeen(answer), (Boxes{{"Information", "网络连接失败，请稍候重试。"}}));
     EXPECT_EQ(readFile(descriptor()), kOld);
@@ -454,9 +444,28 @@ TEST_F(CheckTest, AFailedDownloadAfterASuccessfulOneLeavesItsFile) {
     EXPECT_EQ(edit.toPlainText(), "1.31\n");
 }
 
+TEST_F(CheckTest, WithTheExecutablesFolderNotWritableTheDescriptorIsFetchedIntoTheCache) {
+    folders.writable.clear();
+    server.route("/update.txt", {.body = "1.31\r\n"});
+    BoxAnswerer answer(Press::Ok);
+    auto p = ports(launcher);
+    qc::interactiveCheck(p);
+    EXPECT_EQ(boxesSeen(answer), (Boxes{{"Information", "已经是最新版本，谢谢。"}}));
+    EXPECT_EQ(readFile(folders.cache + "update.txt"), "1.31\r\n");
+    EXPECT_EQ(readFile(descriptor()), kOld);
+    // A failure afterwards leaves the cached descriptor as it was, unread.
+    server.route("/update.txt", {.status = 500, .body = "1.30"});
+    edit.setPlainText("held before");
+    qc::interactiveCheck(p);
+    EXPECT_EQ(readFile(folders.cache + "update.txt"), "1.31\r\n");
+    EXPECT_EQ(edit.toPlainText(), "held before");
+    EXPECT_EQ(answer.seen().size(), 2u);
+}
+
 TEST_F(CheckTest, HandOverStartsTheUpdaterAfterClosing) {
     const std::string marker = dir + "/updater-ran";
     const std::string updater = writeFakeUpdater(dir, marker);
+    folders.files.insert(updater);
     server.route("/update.txt", {.body = "1.32"});
     BoxAnswerer answer(Press::CloseBox);  // no way to decline
     qc::DetachedLauncher real;
@@ -488,7 +497,7 @@ TEST_F(CheckTest, ADescriptorThatCannotBeLoadedRaises) {
         }
     } vanishing;
     BoxAnswerer answer(Press::Ok);
-    qc::UpdatePorts p{server.url("/update.txt"), vanishing, memo, boxes, host, launcher};
+    qc::UpdatePorts p{server.url("/update.txt"), vanishing, memo, boxes, host, folders, launcher};
     EXPECT_THROW(qc::interactiveCheck(p), std::runtime_error);
     EXPECT_THROW(qc::silentCheck(p, timer1), std::runtime_error);
     EXPECT_FALSE(timer.isActive());

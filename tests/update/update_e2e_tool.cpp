@@ -1,12 +1,16 @@
 // Helpers for the end-to-end test of the update check:
-//   update_e2e_tool serve PORT FILE LOG  serves FILE (re-read when it changes) at /update.txt on
-//                                        127.0.0.1:PORT and appends each request line to LOG;
+//   update_e2e_tool serve PORT PATH FILE LOG
+//                                        serves FILE (re-read when it changes) at PATH on
+//                                        127.0.0.1:PORT and appends each request line to LOG; while
+//                                        FILE.trickle holds a number N, the body goes out one byte
+//                                        every N ms;
 //   update_e2e_tool box information|confirm TEXT
 //                                        shows the check's message box, for a reference picture.
 
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -23,14 +27,20 @@ namespace {
 int serve(int port, const char* path, const char* file, const char* logPath) {
     qctest::HttpServer server(port);
     std::ofstream log(logPath, std::ios::app);
-    std::string served;
+    std::string served, trickle;
     bool first = true;
     size_t logged = 0;
     for (;;) {  // ended by a signal from the test
         std::string now = qctest::readFile(file);
-        if (first || now != served) {
+        std::string trickleNow = qctest::readFile(std::string(file) + ".trickle");
+        if (first || now != served || trickleNow != trickle) {
             served = now;
-            server.route(path, {.contentType = "text/plain", .body = served});
+            trickle = trickleNow;
+            const int ms = std::atoi(trickle.c_str());
+            server.route(path, {.contentType = "text/plain",
+                                .body = served,
+                                .mode = ms > 0 ? qctest::Reply::Mode::Trickle : qctest::Reply::Mode::Normal,
+                                .trickleMs = ms});
             if (first) log << "ready" << std::endl;
             first = false;
         }

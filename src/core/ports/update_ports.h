@@ -1,6 +1,7 @@
 #pragma once
 // What the update check needs of the world: the download, the hidden memo, the boxes, the main
-// window and the program, the updater's start and the start-up timer.
+// window and the program, the folders it keeps its files in, the updater's start and the start-up
+// timer.
 
 #include <string>
 
@@ -35,9 +36,25 @@ public:
 class UpdateHost {
 public:
     virtual ~UpdateHost() = default;
-    virtual std::string caption() const = 0;           // UTF-8
-    virtual std::string executableFolder() const = 0;  // ends with a path separator
-    virtual void closeMainWindow() = 0;                // ends the program once the handler returns
+    virtual std::string caption() const = 0;  // UTF-8
+    virtual void closeMainWindow() = 0;       // ends the program once the handler returns
+};
+
+// The folders the check may keep the descriptor in and find the updater in. Every folder ends with
+// a path separator.
+class UpdateFolders {
+public:
+    virtual ~UpdateFolders() = default;
+    virtual std::string executableFolder() const = 0;
+    // The installed program's own library folder (…/lib/qingchuan/ beside the executable's bin/).
+    virtual std::string privateLibraryFolder() const = 0;
+    // The program's own folder in the user's cache; it may not exist yet.
+    virtual std::string cacheFolder() const = 0;
+    // Whether this user may create and replace files in the folder.
+    virtual bool canWriteTo(const std::string& folder) const = 0;
+    // Creates the folder and its parents where missing, for this user alone; false when it can't.
+    virtual bool makeFolder(const std::string& folder) = 0;
+    virtual bool isFile(const std::string& path) const = 0;
 };
 
 // Starts a program by its full path as a separate process; the result is not examined.

@@ -15,20 +15,17 @@ namespace {
 
 struct Plan {
     std::string descriptorPath;
-    std::string updaterPath;
     std::string runningTag;
 };
 
-// Address, paths and tag are all worked out before any transfer begins.
-Plan plan(const UpdateHost& host) {
-    const std::string folder = host.executableFolder();
-    return {folder + std::string(kDescriptorFileName), folder + std::string(kUpdaterFileName),
-            versionTag(host.caption())};
-}
+// Address, path and tag are all worked out before any transfer begins.
+Plan plan(UpdatePorts& p) { return {descriptorPath(p.folders), versionTag(p.host.caption())}; }
 
 enum class Outcome { DownloadFailed, Equal, Different };
 
 Outcome check(UpdatePorts& p, const Plan& plan) {
+    // Nowhere to keep the file fails as a download does: one message covers every cause.
+    if (plan.descriptorPath.empty()) return Outcome::DownloadFailed;
     if (!p.download.DownloadFile(p.address, plan.descriptorPath)) return Outcome::DownloadFailed;
     // Errors while loading are not the check's to handle: they reach the handler's error box.
     loadFromFile(p.m, plan.descriptorPath);
@@ -36,9 +33,9 @@ Outcome check(UpdatePorts& p, const Plan& plan) {
 }
 
 // The boxes offer no way to decline: however the box was closed, the hand-over follows.
-void handOver(UpdatePorts& p, const Plan& plan) {
+void handOver(UpdatePorts& p) {
     p.host.closeMainWindow();
-    p.launcher.startDetached(plan.updaterPath);
+    p.launcher.startDetached(updaterPath(p.folders));
 }
 
 [[noreturn]] void fileError(const std::string& what, const std::string& path, int err) {
@@ -46,6 +43,23 @@ void handOver(UpdatePorts& p, const Plan& plan) {
 }
 
 }  // namespace
+
+std::string descriptorPath(UpdateFolders& folders) {
+    std::string folder = folders.executableFolder();
+    // An installed copy's folder belongs to the system; the user's cache is the user's own.
+    if (!folders.canWriteTo(folder)) {
+        folder = folders.cacheFolder();
+        if (!folders.makeFolder(folder)) return {};
+    }
+    return folder + std::string(kDescriptorFileName);
+}
+
+std::string updaterPath(const UpdateFolders& folders) {
+    const std::string beside = folders.executableFolder() + std::string(kUpdaterFileName);
+    if (folders.isFile(beside)) return beside;
+    const std::string packaged = folders.privateLibraryFolder() + std::string(kUpdaterFileName);
+    return folders.isFile(packaged) ? packaged : beside;
+}
 
 std::string versionTag(std::string_view captionUtf8) {
     const std::string gbk = utf8ToGbk(captionUtf8);
@@ -92,7 +106,7 @@ void loadFromFile(Memo& m, const std::string& path) {
 std::string descriptorTag(std::string_view memoText) { return std::string(memoText.substr(0, 4)); }
 
 void interactiveCheck(UpdatePorts& p) {
-    const Plan pl = plan(p.host);
+    const Plan pl = plan(p);
     switch (check(p, pl)) {
     case Outcome::DownloadFailed:
         p.boxes.show(MessageKind::Information, std::string(kDownloadFailedText));
@@ -102,7 +116,7 @@ void interactiveCheck(UpdatePorts& p) {
         return;
     case Outcome::Different:
         p.boxes.show(MessageKind::Confirmation, std::string(kAskToUpdateText));
-        handOver(p, pl);
+        handOver(p);
         return;
     }
 }
@@ -110,10 +124,10 @@ void interactiveCheck(UpdatePorts& p) {
 void silentCheck(UpdatePorts& p, Timer& Timer1) {
     // First, so the silent check runs once per run whatever happens after it.
     Timer1.disable();
-    const Plan pl = plan(p.host);
+    const Plan pl = plan(p);
     if (check(p, pl) != Outcome::Different) return;
     p.boxes.show(MessageKind::Confirmation, std::string(kNewVersionText));
-    handOver(p, pl);
+    handOver(p);
 }
 
 }  // namespace qc

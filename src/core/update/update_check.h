@@ -23,6 +23,7 @@ struct UpdatePorts {
     Memo& m;
     MessageBoxes& boxes;
     UpdateHost& host;
+    UpdateFolders& folders;
     ProcessLauncher& launcher;
 };
 
@@ -39,6 +40,15 @@ void loadFromFile(Memo& m, const std::string& path);
 
 // The first four bytes of the text, fewer when it is shorter.
 std::string descriptorTag(std::string_view memoText);
+
+// Where the descriptor is downloaded to: the executable's folder when this user may write there,
+// otherwise the program's folder in the user's cache, created when missing. Empty when that folder
+// can't be made.
+std::string descriptorPath(UpdateFolders& folders);
+
+// The updater beside the executable, else the one in the private library folder; when there is
+// neither, the path beside the executable (its start then fails, unexamined).
+std::string updaterPath(const UpdateFolders& folders);
 
 // Image3Click: every outcome is reported.
 void interactiveCheck(UpdatePorts& ports);

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 
 #include "core/app/app_text.h"
 #include "core/update/update_check.h"
+#include "fakes.h"
 #include "files.h"
 
 using ::testing::ElementsAre;
@@ -24,72 +26,7 @@ using qctest::writeFile;
 
 namespace {
 
-using Log = std::vector<std::string>;
-
-// Writes `body` to the path like a successful download, or fails without touching the file.
-struct FakeDownload : qc::Download {
-    explicit FakeDownload(Log& l) : log(l) {}
-    bool DownloadFile(const std::string& address, const std::string& path) override {
-        log.push_back("DownloadFile " + address + " " + path);
-        if (!succeed) return false;
-        if (writeBody) writeFile(path, body);
-        return true;
-    }
-    Log& log;
-    bool succeed = true;
-    bool writeBody = true;
-    std::string body;
-};
-
-struct FakeMemo : qc::Memo {
-    explicit FakeMemo(Log& l) : log(l) {}
-    void setText(const std::string& gbk) override {
-        log.push_back("m.setText");
-        held = gbk;
-    }
-    std::string text() const override {
-        log.push_back("m.text");
-        return held;
-    }
-    Log& log;
-    std::string held;
-};
-
-struct FakeBoxes : qc::MessageBoxes {
-    explicit FakeBoxes(Log& l) : log(l) {}
-    void show(qc::MessageKind kind, const std::string& text) override {
-        log.push_back((kind == qc::MessageKind::Information ? "Information "s : "Confirmation "s) + text);
-    }
-    Log& log;
-};
-
-struct FakeHost : qc::UpdateHost {
-    explicit FakeHost(Log& l) : log(l) {}
-    std::string caption() const override {
-        log.push_back("caption");
-        return captionText;
-    }
-    std::string executableFolder() const override {
-        log.push_back("folder");
-        return folder;
-    }
-    void closeMainWindow() override { log.push_back("close Form1"); }
-    Log& log;
-    std::string captionText{qc::kMainCaption};
-    std::string folder;
-};
-
-struct FakeLauncher : qc::ProcessLauncher {
-    explicit FakeLauncher(Log& l) : log(l) {}
-    void startDetached(const std::string& program) override { log.push_back("start " + program); }
-    Log& log;
-};
-
-struct FakeTimer : qc::Timer {
-    explicit FakeTimer(Log& l) : log(l) {}
-    void disable() override { log.push_back("disable Timer1"); }
-    Log& log;
-};
+using Log = qctest::CallLog;
 
 const std::string kAddress = "http://www.qingchuan.example/update/update.txt";
 
@@ -99,7 +36,11 @@ protected:
         char tmpl[] = "/tmp/qc-update-XXXXXX";
         ASSERT_NE(::mkdtemp(tmpl), nullptr);
         dir = tmpl;
-        host.folder = dir + "/";
+        folders.exe = dir + "/";
+        folders.library = dir + "/lib/qingchuan/";
+        folders.cache = dir + "/cache/qingchuan/";
+        folders.writable = {folders.exe};
+        folders.files = {updater()};
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
@@ -123,13 +64,14 @@ protected:
 
     std::string dir;
     Log log;
-    FakeDownload download{log};
-    FakeMemo memo{log};
-    FakeBoxes boxes{log};
-    FakeHost host{log};
-    FakeLauncher launcher{log};
-    FakeTimer timer{log};
-    qc::UpdatePorts ports{kAddress, download, memo, boxes, host, launcher};
+    qctest::FakeDownload download{log};
+    qctest::FakeMemo memo{log};
+    qctest::FakeBoxes boxes{log};
+    qctest::FakeUpdateHost host{log, std::string(qc::kMainCaption)};
+    qctest::FakeUpdateFolders folders{log};
+    qctest::FakeLauncher launcher{log};
+    qctest::FakeTimer timer{log};
+    qc::UpdatePorts ports{kAddress, download, memo, boxes, host, folders, launcher};
 };
 
 }  // namespace
@@ -245,10 +187,10 @@ TEST_F(UpdateCheckTest, SilentUnreadableDescriptorRaisesAfterTimer1IsDisabled) {
 TEST_F(UpdateCheckTest, InteractiveFormsPathAndTagBeforeTheTransfer) {
     download.body = "1.31";
     qc::interactiveCheck(ports);
-    ASSERT_GE(log.size(), 3u);
-    Log firstThree(log.begin(), log.begin() + 3);
-    EXPECT_THAT(firstThree, ::testing::UnorderedElementsAre("folder", "caption", "DownloadFile " + kAddress + " " + descriptor()));
-    EXPECT_EQ(firstThree.back().rfind("DownloadFile", 0), 0u);
+    const auto transfer = std::find(log.begin(), log.end(), "DownloadFile " + kAddress + " " + descriptor());
+    ASSERT_NE(transfer, log.end());
+    EXPECT_THAT(Log(log.begin(), transfer),
+                ::testing::UnorderedElementsAre("folder", "writable? " + folders.exe, "caption"));
     EXPECT_TRUE(entriesStartingWith("disable").empty());
 }
 
@@ -297,11 +239,101 @@ TEST_F(UpdateCheckTest, AFolderWorkedOutAfreshAtEveryCheck) {
     qc::interactiveCheck(ports);
     const std::string other = dir + "/other/";
     std::filesystem::create_directory(other);
-    host.folder = other;
+    folders.exe = other;
+    folders.writable.insert(other);
+    folders.files.insert(other + "update.exe");
     log.clear();
     qc::interactiveCheck(ports);
     EXPECT_THAT(entriesStartingWith("DownloadFile"), ElementsAre("DownloadFile " + kAddress + " " + other + "update.txt"));
     EXPECT_THAT(entriesStartingWith("start"), ElementsAre("start " + other + "update.exe"));
+}
+
+// ---- where the files are: the executable's folder or the user's cache; the updater ------------
+
+TEST_F(UpdateCheckTest, AWritableExecutableFolderHoldsTheDescriptorAndNoCacheIsMade) {
+    download.body = "1.31";
+    qc::interactiveCheck(ports);
+    qc::silentCheck(ports, timer);
+    EXPECT_THAT(entriesStartingWith("DownloadFile"), ElementsAre("DownloadFile " + kAddress + " " + descriptor(),
+                                                                 "DownloadFile " + kAddress + " " + descriptor()));
+    EXPECT_TRUE(entriesStartingWith("make").empty());
+    EXPECT_TRUE(entriesStartingWith("cache").empty());
+    EXPECT_FALSE(std::filesystem::exists(folders.cache));
+}
+
+TEST_F(UpdateCheckTest, AnExecutableFolderThisUserCannotWriteSendsTheDescriptorToTheCache) {
+    folders.writable.clear();
+    download.body = "1.31\r\n";
+    qc::interactiveCheck(ports);
+    const std::string cached = folders.cache + "update.txt";
+    // The folder is made before the transfer, then the transfer goes there and is read from there.
+    EXPECT_THAT(entriesStartingWith("make"), ElementsAre("make " + folders.cache));
+    EXPECT_THAT(entriesStartingWith("DownloadFile"), ElementsAre("DownloadFile " + kAddress + " " + cached));
+    EXPECT_LT(std::find(log.begin(), log.end(), "make " + folders.cache) - log.begin(),
+              std::find(log.begin(), log.end(), "DownloadFile " + kAddress + " " + cached) - log.begin());
+    EXPECT_EQ(readFile(cached), "1.31\r\n");
+    EXPECT_FALSE(std::filesystem::exists(descriptor()));
+    EXPECT_THAT(visible(), ElementsAre("Information 已经是最新版本，谢谢。"));
+}
+
+TEST_F(UpdateCheckTest, TheSilentCheckUsesTheCacheTooAndStillDisablesTimer1First) {
+    folders.writable.clear();
+    download.body = "1.30";
+    qc::silentCheck(ports, timer);
+    EXPECT_EQ(log.front(), "disable Timer1");
+    EXPECT_THAT(entriesStartingWith("DownloadFile"),
+                ElementsAre("DownloadFile " + kAddress + " " + folders.cache + "update.txt"));
+    EXPECT_THAT(visible(), ElementsAre("Confirmation 晴川检测到有新版本可供升级。", "close Form1", "start " + updater()));
+}
+
+TEST_F(UpdateCheckTest, ACacheFolderThatCannotBeMadeIsReportedAsAFailedDownloadWithoutATransfer) {
+    folders.writable.clear();
+    folders.canMake = false;
+    qc::interactiveCheck(ports);
+    EXPECT_TRUE(entriesStartingWith("DownloadFile").empty());
+    EXPECT_TRUE(entriesStartingWith("m.").empty());
+    EXPECT_THAT(visible(), ElementsAre("Information 网络连接失败，请稍候重试。"));
+    log.clear();
+    qc::silentCheck(ports, timer);
+    EXPECT_TRUE(entriesStartingWith("DownloadFile").empty());
+    EXPECT_TRUE(visible().empty());
+}
+
+TEST_F(UpdateCheckTest, TheWritableFolderIsDecidedAfreshAtEveryCheck) {
+    download.body = "1.31";
+    folders.writable.clear();
+    qc::interactiveCheck(ports);
+    folders.writable = {folders.exe};
+    qc::interactiveCheck(ports);
+    EXPECT_THAT(entriesStartingWith("DownloadFile"),
+                ElementsAre("DownloadFile " + kAddress + " " + folders.cache + "update.txt",
+                            "DownloadFile " + kAddress + " " + descriptor()));
+}
+
+TEST(UpdaterPath, BesideTheExecutableFirstThenThePrivateLibraryFolder) {
+    qctest::CallLog log;
+    qctest::FakeUpdateFolders folders{log};
+    folders.exe = "/opt/q/bin/";
+    folders.library = "/opt/q/lib/qingchuan/";
+    folders.files = {"/opt/q/bin/update.exe", "/opt/q/lib/qingchuan/update.exe"};
+    EXPECT_EQ(qc::updaterPath(folders), "/opt/q/bin/update.exe");
+    folders.files = {"/opt/q/lib/qingchuan/update.exe"};
+    EXPECT_EQ(qc::updaterPath(folders), "/opt/q/lib/qingchuan/update.exe");
+    // Neither: the path beside the executable, whose start then fails unexamined.
+    folders.files.clear();
+    EXPECT_EQ(qc::updaterPath(folders), "/opt/q/bin/update.exe");
+    // The updater's place doesn't depend on where the descriptor went.
+    folders.files = {"/opt/q/lib/qingchuan/update.exe", "/opt/q/bin/update.exe.old"};
+    EXPECT_EQ(qc::updaterPath(folders), "/opt/q/lib/qingchuan/update.exe");
+}
+
+TEST_F(UpdateCheckTest, TheHandOverStartsThePackagedUpdaterWhenNoneIsBesideTheExecutable) {
+    folders.writable.clear();
+    folders.files = {folders.library + "update.exe"};
+    download.body = "1.32";
+    qc::interactiveCheck(ports);
+    EXPECT_THAT(visible(), ElementsAre("Confirmation 检测到有新版本可供升级，马上升级？", "close Form1",
+                                       "start " + folders.library + "update.exe"));
 }
 
 // A descriptor's bytes and whether its tag equals the running one.
