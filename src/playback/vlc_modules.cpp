@@ -86,8 +86,10 @@ bool loadRestrictedEngineCore(const std::string& systemLibDir, const std::string
                                                 std::to_string(core.st_size) + "-" + std::to_string(core.st_mtime));
     std::error_code ec;
     if (!fs::exists(dir / kCore, ec)) {
-        // Made aside and renamed into place whole: another viewer may be doing the same.
-        fs::create_directories(cacheRoot, ec);
+        // Made aside and renamed into place whole: another viewer may be doing the same. The
+        // program's cache folder is the user's alone, whichever part of us makes it first.
+        fs::create_directories(fs::path(cacheRoot).parent_path(), ec);
+        ::mkdir(cacheRoot.c_str(), 0700);
         fs::path temp = dir.string() + ".tmp." + std::to_string(::getpid());
         fs::remove_all(temp, ec);
         bool made = makeEngineFolder(temp, systemLibDir);

@@ -78,17 +78,7 @@ sleep 1
 no_box_is_up || fail "the start-up check spoke although the tags are equal"
 
 # 升级更新 says 已经是最新版本，谢谢。
-click_image3
-wait_for 15 a_box_is_up || fail "no box after a click on Image3"
-[ "$(box_kind)" = Information ] || fail "not an information box"
-wait_for 5 requests_at_least 2 || fail "the click did not download the descriptor"
-shot_box "$work/box-equal.png"
-press_ok
-wait_for 10 no_box_is_up || fail "OK did not close the box"
-reference information "已经是最新版本，谢谢。" "$work/ref-equal.png"
-reference information "网络连接失败，请稍候重试。" "$work/ref-failed.png"
-! same_picture "$work/ref-equal.png" "$work/ref-failed.png" || fail "the pictures don't tell the texts apart"
-same_picture "$work/box-equal.png" "$work/ref-equal.png" || fail "the box does not say 已经是最新版本，谢谢。"
+image3_says_up_to_date
 
 # 2. A server that trickles a newer descriptor, 2.5 bytes a second (never stalled), for minutes:
 # the download's whole-transfer bound (30 s) ends it; the failure is reported and the cached
@@ -110,7 +100,8 @@ wait_for 10 no_box_is_up || fail "OK did not close the box"
 same_picture "$work/box-trickle.png" "$work/ref-failed.png" || fail "the box does not say 网络连接失败，请稍候重试。"
 printf '1.31\r\nnotes\r\n' >"$work/expected"
 cmp -s "$work/expected" "$cache/update.txt" || fail "the cached descriptor changed"
-[ "$(ls -A "$cache")" = update.txt ] || fail "left in the cache: $(ls -A "$cache")"
+# Beside it only the player engine's module folder, no half-written descriptor.
+[ "$(ls -A "$cache" | grep -v '^engine-')" = update.txt ] || fail "left in the cache: $(ls -A "$cache")"
 rm -f "$work/served.trickle"
 
 # 3. A game entry (休闲游戏 › 经典推荐 › 波斯王子) loads the games engine from the private library

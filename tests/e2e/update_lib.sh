@@ -72,3 +72,19 @@ reference() {  # kind text file
     wait_end "$ref" 10 || fail "the reference box's program did not end"
 }
 same_picture() { timeout 30 compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
+
+# 升级更新 clicked with equal tags (after the start-up check, one request in): an Information box
+# that says 已经是最新版本，谢谢。, closed with OK.
+image3_says_up_to_date() {
+    click_image3
+    wait_for 15 a_box_is_up || fail "no box after a click on Image3"
+    [ "$(box_kind)" = Information ] || fail "not an information box"
+    wait_for 5 requests_at_least 2 || fail "the click did not download the descriptor"
+    shot_box "$work/box-equal.png"
+    press_ok
+    wait_for 10 no_box_is_up || fail "OK did not close the box"
+    reference information "已经是最新版本，谢谢。" "$work/ref-equal.png"
+    reference information "网络连接失败，请稍候重试。" "$work/ref-failed.png"
+    ! same_picture "$work/ref-equal.png" "$work/ref-failed.png" || fail "the pictures don't tell the texts apart"
+    same_picture "$work/box-equal.png" "$work/ref-equal.png" || fail "the box does not say 已经是最新版本，谢谢。"
+}
