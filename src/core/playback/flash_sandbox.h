@@ -22,7 +22,7 @@ public:
     struct Limits {
         uint64_t bytesPerDownload = 64ull << 20;   // no game comes near this
         uint64_t bytesInFlight = 96ull << 20;      // across the movie's unfinished downloads
-        uint64_t bytesPerMovie = 256ull << 20;     // everything the movie loads, over its life
+        uint64_t bytesPerMovie = 128ull << 20;     // everything the movie loads, over its life
         size_t parallel = 4;                        // downloads running at once
         size_t waiting = 64;                        // downloads queued for a slot
         size_t otherOrigins = 16;                   // hosts whose policy the movie may ask for
