@@ -155,3 +155,51 @@ TEST_F(Games, AMovieBeyondTheSizeBoundIsRefusedAndTheNextGameShows) {
     game("/blue.swf");
     EXPECT_TRUE(shows(kBlue)) << pageState().toStdString();
 }
+
+// A key typed into the window, as the window system delivers it, held while the movie polls.
+static void typeRight(QWidget* window) {
+    QTest::keyPress(window->windowHandle(), Qt::Key_Right);
+    QTest::qWait(150);
+    QTest::keyRelease(window->windowHandle(), Qt::Key_Right);
+}
+
+TEST_F(Games, KeysReachAKeyboardGameWithNoClickFirst) {
+    server->route("/keys.swf", movie(makeKeyMovie(kRed, kGreen, 39)));  // 39: the right arrow
+    const auto keysReach = [&] {
+        if (!shows(kRed)) return false;
+        return waitUntil([&] {
+            typeRight(form.get());
+            return near(centre(), kGreen);
+        }, 10000);
+    };
+    game("/keys.swf");
+    EXPECT_TRUE(keysReach()) << "first showing; " << pageState().toStdString();
+    // A new movie in the shown window.
+    game("/keys.swf");
+    EXPECT_TRUE(keysReach()) << "a new movie";
+    // Shown again after closing.
+    form->close();
+    game("/keys.swf");
+    EXPECT_TRUE(keysReach()) << "after closing";
+    // Brought to the front after another window had the keyboard.
+    QWidget other;
+    other.setFocusPolicy(Qt::StrongFocus);
+    other.show();
+    other.activateWindow();
+    other.setFocus();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == &other; }, 5000));
+    game("/keys.swf");
+    EXPECT_TRUE(keysReach()) << "brought to the front";
+}
+
+TEST_F(Games, AClickInTheMovieKeepsTheKeysThere) {
+    server->route("/keys.swf", movie(makeKeyMovie(kRed, kGreen, 39)));
+    game("/keys.swf");
+    ASSERT_TRUE(shows(kRed));
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : engineView();
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+    EXPECT_TRUE(waitUntil([&] {
+        typeRight(form.get());
+        return near(centre(), kGreen);
+    }, 10000)) << pageState().toStdString();
+}

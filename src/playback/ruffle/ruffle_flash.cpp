@@ -1,5 +1,6 @@
 #include "playback/ruffle/ruffle_flash.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -53,6 +54,12 @@ public:
 
 RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
     setObjectName("RuffleView");
+    setFocusPolicy(Qt::StrongFocus);
+    // Whenever the view takes the keyboard (the window shows, comes to the front, a new movie),
+    // the page hands it on to the player.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && (now == this || isAncestorOf(now)) && ready_) page_->runJavaScript("qcFocus();");
+    });
     registerRuffleResources();
     if (!ruffleSchemeRegistered())
         throw std::runtime_error("The Flash component could not be created: its scheme was registered too late");
