@@ -186,3 +186,26 @@ TEST_F(Sandbox, ManyParallelLargeLoadsStayWithinTheBudget) {
     game("/green.swf");
     EXPECT_TRUE(shows(kGreen)) << pageState().toStdString();
 }
+
+TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAFailingMoviesLoads) {
+    // Every frame asks for eight files that aren't there, as a game retrying its levels does.
+    Frame retry;
+    for (int i = 0; i < 8; ++i) retry.actions.loadVariables(server->url("/missing" + std::to_string(i) + ".txt"), "_root");
+    Frame again;
+    again.actions.gotoFrame(0).play();
+    server->route("/retrying.swf", movie(makeMovie(kRed, {retry, again})));
+    game("/retrying.swf");
+    ASSERT_TRUE(shows(kRed));
+    ASSERT_TRUE(waitUntil([&] { return server->requests().size() > 40; }, kShowBound));
+    game("/blue.swf");
+    ASSERT_TRUE(shows(kBlue)) << pageState().toStdString();
+    // From the next movie's request on, the old one asks for nothing more.
+    const auto all = server->requests();
+    const auto next = std::find(all.begin(), all.end(), "GET /blue.swf");
+    ASSERT_NE(next, all.end());
+    QTest::qWait(500);
+    size_t after = 0;
+    const auto later = server->requests();
+    for (size_t i = size_t(next - all.begin()) + 1; i < later.size(); ++i) after += later[i].rfind("GET /missing", 0) == 0;
+    EXPECT_EQ(after, 0u) << seen();
+}
