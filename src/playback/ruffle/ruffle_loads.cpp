@@ -149,6 +149,7 @@ void RuffleLoads::resolve(Load* l) {
 }
 
 void RuffleLoads::decide(Load* l) {
+    if (!loads_.count(l)) return;  // a lookup that came back after its movie was replaced
     const FlashSandbox::Decision d = sandbox_.decide(l->target, l->ips);
     switch (d.verdict) {
     case FlashSandbox::Verdict::Fetch:
