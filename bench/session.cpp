@@ -117,6 +117,17 @@ int main(int argc, char** argv) {
         movie.body = qctest::makeSwf(colours[i]);
         server.route("/game" + std::to_string(i) + ".swf", movie);
     }
+    // A movie whose own files are missing, asked for again every other frame.
+    {
+        qctest::Frame retry;
+        for (int i = 0; i < 8; ++i) retry.actions.loadVariables(server.url("/missing" + std::to_string(i) + ".txt"), "_root");
+        qctest::Frame again;
+        again.actions.gotoFrame(0).play();
+        qctest::Reply movie;
+        movie.contentType = "application/x-shockwave-flash";
+        movie.body = qctest::makeMovie(colours[0], {retry, again});
+        server.route("/failing.swf", movie);
+    }
 
     // The viewer's windows, as its main() makes them.
     qc::prepareFlashEngine();
@@ -210,6 +221,19 @@ int main(int argc, char** argv) {
     }
     failures += nextFailed;
 
+    // The next game after a movie whose loads fail.
+    std::vector<double> afterFailing;
+    int afterFailingFailed = 0;
+    for (int i = 0; i < runs; ++i) {
+        dispatcher.choose(entry(qc::Action::Game, server.url("/failing.swf")));
+        waitUntil([&] { return near(onScreen(form4), colours[0]); }, kBound);
+        settle(1000);
+        double ms = gameStart(1 + i % 2);
+        if (ms < 0) ++afterFailingFailed;
+        else afterFailing.push_back(ms);
+    }
+    failures += afterFailingFailed;
+
     printMemory("idle after start-up", idle);
     printMemory("after 50 play entries", afterPlays);
     std::printf("memory %-28s resident %6.1f MB\n", ("after " + std::to_string(2 * runs) + " clips played").c_str(),
@@ -219,6 +243,7 @@ int main(int argc, char** argv) {
     printTimes("play entry to state 3, ASX playlist", playlist, playlistFailed);
     std::printf("%-36s %7.1f ms (one run; see the first-game runs)\n", "game entry to pixels, first game", first);
     printTimes("game entry to pixels, next game", next, nextFailed);
+    printTimes("next game after failing loads", afterFailing, afterFailingFailed);
     if (chosen != 50) std::printf("only %d play entries were found in the menus\n", chosen);
     return failures ? 1 : 0;
 }

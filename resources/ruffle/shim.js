@@ -1,12 +1,14 @@
-// The Fetch API can't read our own scheme, and movie servers rarely send CORS headers: send
-// Ruffle's own files and every http(s) GET through XMLHttpRequest to the viewer's scheme handler,
-// which serves the files and downloads the movies itself.
+// The page reaches the network only through the viewer's scheme handler, which asks the games'
+// sandbox (own origin, other origins by their /crossdomain.xml, a byte budget): Ruffle's own
+// files, and every http(s) load or send of a movie, go through XMLHttpRequest to it. Every other
+// scheme is refused here, as a failed load. (The Fetch API can't read our scheme anyway.)
 (function () {
   "use strict";
   const ownScheme = location.protocol;
-  const proxy = location.origin + "/fetch?u=";
+  const proxy = location.origin + "/fetch?";
   const statusMime = "application/x-qcgame-status";
-  const realFetch = window.fetch.bind(window);
+  const lengthMime = "application/x-qcgame-length-";
+  const maxSend = 64 * 1024;
 
   function mimeOf(path) {
     if (path.endsWith(".wasm")) return "application/wasm";
@@ -15,23 +17,41 @@
     return "application/octet-stream";
   }
 
-  function viaXhr(target, shownUrl, signal) {
+  function refused(url) {
+    return Promise.reject(new TypeError("Failed to fetch " + url));
+  }
+
+  function base64url(bytes) {
+    let s = "";
+    for (let i = 0; i < bytes.length; i += 0x8000) s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(s).replace(/\+/g, "-").replace(/\//g, "_");
+  }
+
+  function viaXhr(target, shownUrl, proxied, signal) {
     return new Promise((resolve, reject) => {
       const xhr = new XMLHttpRequest();
       xhr.open("GET", target);
-      xhr.responseType = "arraybuffer";
+      // A blob stays with the browser until the player reads it: one copy less in the page.
+      xhr.responseType = proxied ? "blob" : "arraybuffer";
       xhr.onload = () => {
-        if (xhr.getResponseHeader("Content-Type") === statusMime) {
-          const status = parseInt(new TextDecoder().decode(xhr.response), 10) || 500;
-          const failed = new Response(null, { status: status });
-          Object.defineProperty(failed, "url", { value: shownUrl });
-          return resolve(failed);
+        const type = xhr.getResponseHeader("Content-Type") || "";
+        const body = xhr.response || (proxied ? new Blob() : new ArrayBuffer(0));
+        const length = proxied ? body.size : body.byteLength;
+        if (type === statusMime) {
+          return body.text().then((text) => {
+            const failed = new Response(null, { status: parseInt(text, 10) || 500 });
+            Object.defineProperty(failed, "url", { value: shownUrl });
+            resolve(failed);
+          });
         }
-        const response = new Response(xhr.response, {
+        // A body cut short (the budget, a timeout, a new movie) is a failed load, not a shorter file.
+        if (proxied && (!type.startsWith(lengthMime) || Number(type.slice(lengthMime.length)) !== length))
+          return reject(new TypeError("Failed to fetch " + shownUrl));
+        const response = new Response(body, {
           status: 200,
           headers: {
-            "Content-Type": target.startsWith(proxy) ? "application/x-shockwave-flash" : mimeOf(new URL(target).pathname),
-            "Content-Length": String(xhr.response ? xhr.response.byteLength : 0),
+            "Content-Type": proxied ? "application/x-shockwave-flash" : mimeOf(new URL(target).pathname),
+            "Content-Length": String(length),
           },
         });
         // Ruffle takes the movie's base address from here.
@@ -49,18 +69,29 @@
   }
 
   window.fetch = function (input, init) {
-    const request = input instanceof Request ? input : null;
-    const method = ((init && init.method) || (request && request.method) || "GET").toUpperCase();
-    const signal = (init && init.signal) || (request && request.signal) || null;
-    let url;
+    let request, url;
     try {
-      url = new URL(request ? request.url : String(input), document.baseURI);
+      request = new Request(input, init);
+      url = new URL(request.url, document.baseURI);
     } catch (e) {
-      return realFetch(input, init);
+      return Promise.reject(new TypeError("Failed to fetch"));
     }
-    if (method === "GET" && url.protocol === ownScheme) return viaXhr(url.href, url.href, signal);
-    if (method === "GET" && (url.protocol === "http:" || url.protocol === "https:"))
-      return viaXhr(proxy + encodeURIComponent(url.href), url.href, signal);
-    return realFetch(input, init);
+    const method = request.method.toUpperCase();
+    if (url.protocol === ownScheme) return method === "GET" ? viaXhr(url.href, url.href, false, request.signal) : refused(url.href);
+    if (url.protocol !== "http:" && url.protocol !== "https:") return refused(url.href);
+    const query = "u=" + encodeURIComponent(url.href);
+    if (method === "GET") return viaXhr(proxy + query, url.href, true, request.signal);
+    if (method !== "POST") return refused(url.href);
+    return request.arrayBuffer().then((data) => {
+      if (data.byteLength > maxSend) return refused(url.href);
+      const type = request.headers.get("Content-Type") || "";
+      const sent = query + "&m=POST&t=" + encodeURIComponent(type) + "&b=" + base64url(new Uint8Array(data));
+      return viaXhr(proxy + sent, url.href, true, request.signal);
+    });
+  };
+  // Nothing else of the page's talks to the network on a movie's behalf.
+  if (navigator.sendBeacon) navigator.sendBeacon = () => false;
+  window.WebSocket = function () {
+    throw new DOMException("Not allowed", "SecurityError");
   };
 })();

@@ -1,5 +1,6 @@
 #include "playback/form4.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -19,11 +20,22 @@ TForm4::TForm4(const QStringList& moduleDirs) : flash_(new LazyFlash(this, modul
     fill->setContentsMargins(0, 0, 0, 0);
     fill->setSpacing(0);
     fill->addWidget(flash_);
+    setFocusProxy(flash_);
 }
 
 TForm4::~TForm4() = default;
 
 FlashControl& TForm4::ShockwaveFlash1() { return *flash_; }
+
+void TForm4::showEvent(QShowEvent* event) {
+    SecondaryForm::showEvent(event);
+    flash_->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TForm4::changeEvent(QEvent* event) {
+    SecondaryForm::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) flash_->setFocus(Qt::ActiveWindowFocusReason);
+}
 
 void TForm4::firstShow() {
     showMaximized();

@@ -24,6 +24,9 @@ public:
 
 protected:
     void firstShow() override;
+    // Whenever the window shows or comes to the front, the keyboard is the movie's.
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     LazyFlash* flash_;  // a child widget filling the client area

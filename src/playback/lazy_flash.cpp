@@ -61,6 +61,8 @@ LazyFlash::LazyFlash(QWidget* parent, const QStringList& moduleDirs) : QWidget(p
         throw std::runtime_error("The Flash component could not be created: QtWebEngineProcess is missing");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The window's only control, at tab order 0: it takes the keyboard, and hands it to the movie.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 LazyFlash::~LazyFlash() = default;  // the engine is a child widget; the module stays loaded
@@ -73,8 +75,11 @@ void LazyFlash::setMovie(const std::string& address) {
             throw std::runtime_error("The Flash component could not be loaded: " + module.errorString().toStdString());
         engine_ = create(this);
         layout()->addWidget(engine_->widget());
+        setFocusProxy(engine_->widget());
     }
     engine_->setMovie(address);
+    // Keys go to the new movie without a click.
+    if (window()->isActiveWindow()) setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace qc

@@ -1,143 +1,15 @@
 // The games window on the real Flash engine (Ruffle in Qt WebEngine): tiny movies written here,
 // served on 127.0.0.1 by a server that sends no CORS headers.
 
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
-#include <QImage>
 #include <QPointer>
 #include <QScreen>
-#include <QTest>
-#include <QWebEnginePage>
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "clips.h"
-#include "http_server.h"
-#include "playback/form4.h"
-#include "playback/lazy_flash.h"
-#include "swf.h"
-
-#include <QWebEngineView>
-#include "playback/ruffle/ruffle_scheme.h"
+#include "core/playback/flash_sandbox.h"
+#include "games_fixture.h"
 
 using namespace qctest;
-
-namespace {
-
-// The engine's switches and scheme must be in place before gui_main creates the QApplication.
-const bool kEnginePrepared = (qc::prepareFlashEngine(), true);
-
-constexpr int kShowBound = 30000;  // the first movie compiles Ruffle's 14 MB of wasm; the machine is shared
-
-const QColor kRed(220, 30, 40), kBlue(30, 60, 210), kGreen(40, 190, 70);
-
-bool near(QColor a, QColor b) {
-    return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24 && std::abs(a.blue() - b.blue()) < 24;
-}
-
-// Children of this process: the web engine's helpers, once started.
-int childProcesses() {
-    int n = 0;
-    const QString me = QString::number(getpid());
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-        QFile stat("/proc/" + pid + "/stat");
-        if (!stat.open(QIODevice::ReadOnly)) continue;
-        const QString text = QString::fromLatin1(stat.readAll());
-        const QStringList after = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (after.size() > 1 && after[1] == me) ++n;
-    }
-    return n;
-}
-
-Reply movie(std::string body) {
-    Reply r;  // no CORS headers: the engine must not need them
-    r.contentType = "application/x-shockwave-flash";
-    r.body = std::move(body);
-    return r;
-}
-
-class Games : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(kEnginePrepared);
-        server = std::make_unique<HttpServer>();
-        server->route("/red.swf", movie(makeSwf(kRed)));
-        server->route("/blue.swf", movie(makeSwf(kBlue)));
-        server->route("/green.swf", movie(makeSwf(kGreen)));
-        server->route("/junk.swf", movie("this is not a movie"));
-        form = std::make_unique<qc::TForm4>(QStringList{QC_BUILD_DIR});
-        control = form->findChild<qc::LazyFlash*>("ShockwaveFlash1");
-        ASSERT_NE(control, nullptr);
-    }
-    void TearDown() override {
-        form.reset();
-        server.reset();
-    }
-
-    // The game action: the movie first, then the window.
-    void game(const std::string& path) {
-        form->ShockwaveFlash1().setMovie(server->url(path));
-        form->showWindow();
-    }
-
-    QColor centre() {
-        const QImage shot = (engineView() ? engineView()->grab() : QPixmap()).toImage();
-        if (shot.isNull() || shot.width() < 2) return {};
-        return shot.pixelColor(shot.width() / 2, shot.height() / 2);
-    }
-    bool shows(QColor want, int ms = kShowBound) {
-        return waitUntil([&] { return near(centre(), want); }, ms);
-    }
-
-    // What the player's page says it shows: "loading", "none", "ready:<state>" or "panic:<Ruffle's message>".
-    QString pageState() {
-        QString state;
-        bool done = false;
-        engineView()->page()->runJavaScript("typeof qcState === 'function' ? qcState() : 'loading'", [&](const QVariant& v) {
-            state = v.toString();
-            done = true;
-        });
-        waitUntil([&] { return done; }, 5000);
-        return state;
-    }
-    bool panics(int ms = kShowBound) {
-        return waitUntil([&] { return pageState().startsWith("panic:"); }, ms);
-    }
-    int players() {
-        int n = -1;
-        engineView()->page()->runJavaScript("document.querySelectorAll('ruffle-player').length",
-                                    [&](const QVariant& v) { n = v.toInt(); });
-        waitUntil([&] { return n >= 0; }, 5000);
-        return n;
-    }
-    std::string seen() {
-        std::string all;
-        for (const auto& r : server->requests()) all += r + "; ";
-        return all;
-    }
-    size_t requestsFor(const std::string& path) {
-        size_t n = 0;
-        for (const auto& r : server->requests()) n += r == "GET " + path;
-        return n;
-    }
-
-    std::unique_ptr<HttpServer> server;
-    std::unique_ptr<qc::TForm4> form;
-    qc::LazyFlash* control = nullptr;
-    // The engine's view, once the first movie has loaded the engine.
-    QWebEngineView* engineView() { return control->findChild<QWebEngineView*>(); }
-};
-
-}  // namespace
 
 TEST_F(Games, LoadsNothingBeforeTheFirstGame) {
     QTest::qWait(300);
@@ -276,10 +148,58 @@ TEST_F(Games, AMinimisedWindowStaysMinimisedWhenAGameIsChosen) {
 
 TEST_F(Games, AMovieBeyondTheSizeBoundIsRefusedAndTheNextGameShows) {
     Reply huge = movie(makeSwf(kRed) + std::string(1 << 20, '\0'));
-    huge.repeatBody = qc::RuffleScheme::kMovieBytes / (1 << 20) + 2;
+    huge.repeatBody = qc::FlashSandbox::Limits{}.bytesPerDownload / (1 << 20) + 2;
     server->route("/huge.swf", huge);
     game("/huge.swf");
     EXPECT_TRUE(panics()) << pageState().toStdString();
     game("/blue.swf");
     EXPECT_TRUE(shows(kBlue)) << pageState().toStdString();
+}
+
+// A key typed into the window, as the window system delivers it, held while the movie polls.
+static void typeRight(QWidget* window) {
+    QTest::keyPress(window->windowHandle(), Qt::Key_Right);
+    QTest::qWait(150);
+    QTest::keyRelease(window->windowHandle(), Qt::Key_Right);
+}
+
+TEST_F(Games, KeysReachAKeyboardGameWithNoClickFirst) {
+    server->route("/keys.swf", movie(makeKeyMovie(kRed, kGreen, 39)));  // 39: the right arrow
+    const auto keysReach = [&] {
+        if (!shows(kRed)) return false;
+        return waitUntil([&] {
+            typeRight(form.get());
+            return near(centre(), kGreen);
+        }, 10000);
+    };
+    game("/keys.swf");
+    EXPECT_TRUE(keysReach()) << "first showing; " << pageState().toStdString();
+    // A new movie in the shown window.
+    game("/keys.swf");
+    EXPECT_TRUE(keysReach()) << "a new movie";
+    // Shown again after closing.
+    form->close();
+    game("/keys.swf");
+    EXPECT_TRUE(keysReach()) << "after closing";
+    // Brought to the front after another window had the keyboard.
+    QWidget other;
+    other.setFocusPolicy(Qt::StrongFocus);
+    other.show();
+    other.activateWindow();
+    other.setFocus();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == &other; }, 5000));
+    game("/keys.swf");
+    EXPECT_TRUE(keysReach()) << "brought to the front";
+}
+
+TEST_F(Games, AClickInTheMovieKeepsTheKeysThere) {
+    server->route("/keys.swf", movie(makeKeyMovie(kRed, kGreen, 39)));
+    game("/keys.swf");
+    ASSERT_TRUE(shows(kRed));
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : engineView();
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+    EXPECT_TRUE(waitUntil([&] {
+        typeRight(form.get());
+        return near(centre(), kGreen);
+    }, 10000)) << pageState().toStdString();
 }

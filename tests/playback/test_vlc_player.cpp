@@ -26,6 +26,7 @@
 #include "playback/video_surface.h"
 #include "playback/vlc_player.h"
 #include "proc_memory.h"
+#include "watch.h"
 
 using namespace qctest;
 
@@ -280,11 +281,13 @@ protected:
     }
     void SetUp() override {
         Player::SetUp();
-        fifo = std::make_unique<FifoWatch>(dir->filePath("secret").toStdString());
+        const std::string secret = dir->filePath("secret").toStdString();
+        writeFile(secret, makeClip(1));  // something the engine could play, were it let near it
+        opens = std::make_unique<FileOpens>(secret);
     }
     // Nothing outside the allow-list was opened, connected or listened on.
     void expectNothingTouched() {
-        EXPECT_FALSE(fifo->opened()) << "the local file was opened";
+        EXPECT_EQ(opens->count(), 0) << "the local file was opened";
         EXPECT_TRUE(tcp->requests().empty()) << "a raw connection was made";
         EXPECT_FALSE(udpPortTaken(5555)) << "a UDP listener was opened";
     }
@@ -292,7 +295,7 @@ protected:
     static QTemporaryDir* dir;
     static HttpServer* tcp;
     static HostileServer* hostile;
-    std::unique_ptr<FifoWatch> fifo;
+    std::unique_ptr<FileOpens> opens;
 };
 
 QTemporaryDir* PlayerBoundary::dir = nullptr;

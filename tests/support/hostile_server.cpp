@@ -1,12 +1,5 @@
 #include "hostile_server.h"
 
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <vector>
 
 using namespace std::string_literals;
@@ -56,38 +49,6 @@ HostileServer::HostileServer(const std::string& localFile, const std::string& me
     http_.route("/silent-refs.asx", {200, "video/x-ms-asf", asx(std::vector<std::string>(kSilentRefs, http_.url("/silent")))});
     http_.route("/silent-first.asx", {200, "video/x-ms-asf", asx({http_.url("/silent"), http_.url("/clip.wmv")})});
     http_.route("/clip.wmv", {200, "video/x-ms-wmv", media});
-}
-
-FifoWatch::FifoWatch(const std::string& path) : path_(path) {
-    ::unlink(path.c_str());
-    ::mkfifo(path.c_str(), 0666);
-    watcher_ = std::thread([this] {
-        while (!stop_) {
-            int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0) {  // a reader has it open
-                opened_ = true;
-                ::close(fd);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    });
-}
-
-FifoWatch::~FifoWatch() {
-    stop_ = true;
-    watcher_.join();
-    ::unlink(path_.c_str());
-}
-
-bool udpPortTaken(int port) {
-    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_ANY);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    bool taken = ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0;
-    ::close(fd);
-    return taken;
 }
 
 }  // namespace qctest

@@ -1,10 +1,7 @@
 #pragma once
-// A server that answers as a broken or hostile one would, one scenario a path, on 127.0.0.1;
-// and the watches that tell whether the player touched what it must not.
+// A server that answers as a broken or hostile one would, one scenario a path, on 127.0.0.1.
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 #include "http_server.h"
 
@@ -38,24 +35,5 @@ public:
 private:
     HttpServer http_;
 };
-
-// A FIFO in place of a local file: opening it for reading blocks the opener until a writer comes,
-// so a watcher that keeps trying to open it for writing catches any reader, however brief.
-class FifoWatch {
-public:
-    explicit FifoWatch(const std::string& path);
-    ~FifoWatch();
-    const std::string& path() const { return path_; }
-    bool opened() const { return opened_; }
-
-private:
-    std::string path_;
-    std::atomic<bool> opened_{false};
-    std::atomic<bool> stop_{false};
-    std::thread watcher_;
-};
-
-// Whether anything listens on UDP `port` of any address (we can't bind it then).
-bool udpPortTaken(int port);
 
 }  // namespace qctest

@@ -1,5 +1,6 @@
 #include "playback/ruffle/ruffle_flash.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -11,6 +12,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <stdexcept>
 
 #include "playback/ruffle/ruffle_scheme.h"
@@ -37,10 +39,27 @@ protected:
     }
 };
 
+// The page reaches nothing but our scheme, which asks the sandbox: not file:, not the web
+// directly, whatever a movie or a fault in the page tries.
+class OwnSchemeOnly : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme != kRuffleScheme && scheme != "data" && scheme != "blob") info.block(true);
+    }
+};
+
 }  // namespace
 
 RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
     setObjectName("RuffleView");
+    setFocusPolicy(Qt::StrongFocus);
+    // Whenever the view takes the keyboard (the window shows, comes to the front, a new movie),
+    // the page hands it on to the player.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && (now == this || isAncestorOf(now)) && ready_) page_->runJavaScript("qcFocus();");
+    });
     registerRuffleResources();
     if (!ruffleSchemeRegistered())
         throw std::runtime_error("The Flash component could not be created: its scheme was registered too late");
@@ -60,6 +79,8 @@ void RuffleFlash::setMovie(const std::string& address) {
         playPending();
     else if (!loading_)
         startPage();
+    // From here on the sandbox is the new movie's, and the old one's loads are over.
+    scheme_->startMovie(pending_);
 }
 
 void RuffleFlash::startPage() {
@@ -69,9 +90,14 @@ void RuffleFlash::startPage() {
         profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
         scheme_ = new RuffleScheme(this);
         profile_->installUrlSchemeHandler(kRuffleScheme, scheme_);
+        profile_->setUrlRequestInterceptor(new OwnSchemeOnly(profile_));
         page_ = new GamePage(profile_, this);
-        page_->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-        page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+        QWebEngineSettings* settings = page_->settings();
+        settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+        settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+        settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
         page_->setBackgroundColor(Qt::black);
         setPage(page_);
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {

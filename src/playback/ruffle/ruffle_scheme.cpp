@@ -1,13 +1,11 @@
 #include "playback/ruffle/ruffle_scheme.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QNetworkReply>
-#include <QPointer>
-#include <QTimer>
 #include <QUrlQuery>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
+
+#include "playback/ruffle/ruffle_loads.h"
 
 namespace qc {
 
@@ -20,36 +18,14 @@ QByteArray mimeOf(const QString& name) {
     return "application/octet-stream";
 }
 
-QWebEngineUrlRequestJob::Error jobError(QNetworkReply::NetworkError e) {
-    switch (e) {
-    case QNetworkReply::ContentNotFoundError:
-    case QNetworkReply::HostNotFoundError:
-        return QWebEngineUrlRequestJob::UrlNotFound;
-    case QNetworkReply::ContentAccessDenied:
-    case QNetworkReply::ContentOperationNotPermittedError:
-        return QWebEngineUrlRequestJob::RequestDenied;
-    case QNetworkReply::ProtocolUnknownError:
-        return QWebEngineUrlRequestJob::UrlInvalid;
-    default:
-        return QWebEngineUrlRequestJob::RequestFailed;
-    }
-}
-
-// The job reads the device until it ends; the device lives as long as the job.
-void replyWith(QWebEngineUrlRequestJob* job, const QByteArray& mime, QIODevice* device) {
-    QObject::connect(job, &QObject::destroyed, device, &QObject::deleteLater);
-    job->reply(mime, device);
-}
-
 }  // namespace
 
 void registerRuffleScheme() {
     if (ruffleSchemeRegistered()) return;
     QWebEngineUrlScheme scheme(kRuffleScheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    // Secure and local: a page of its own origin that no web page can reach.
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme |
-                    QWebEngineUrlScheme::LocalAccessAllowed);
+    // Secure, but no local scheme: its page may not read file:, nor reach the web but through us.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
@@ -57,10 +33,9 @@ bool ruffleSchemeRegistered() {
     return QWebEngineUrlScheme::schemeByName(kRuffleScheme).name() == kRuffleScheme;
 }
 
-RuffleScheme::RuffleScheme(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {
-    net_.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-    net_.setTransferTimeout(kStallMs);
-}
+RuffleScheme::RuffleScheme(QObject* parent) : QWebEngineUrlSchemeHandler(parent), loads_(new RuffleLoads(this)) {}
+
+void RuffleScheme::startMovie(const QString& address) { loads_->startMovie(address); }
 
 void RuffleScheme::requestStarted(QWebEngineUrlRequestJob* job) {
     const QUrl url = job->requestUrl();
@@ -69,7 +44,18 @@ void RuffleScheme::requestStarted(QWebEngineUrlRequestJob* job) {
         return;
     }
     if (url.path() == "/fetch") {
-        download(job, QUrl(QUrlQuery(url).queryItemValue("u", QUrl::FullyDecoded)));
+        // The page can't hand a body to our scheme: a movie's POST data comes in the query.
+        const QUrlQuery q(url);
+        const auto body = QByteArray::fromBase64Encoding(q.queryItemValue("b", QUrl::FullyDecoded).toLatin1(),
+                                                         QByteArray::Base64UrlEncoding |
+                                                             QByteArray::AbortOnBase64DecodingErrors);
+        if (!body) {
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        const QString method = q.hasQueryItem("m") ? q.queryItemValue("m") : QStringLiteral("GET");
+        loads_->load(job, q.queryItemValue("u", QUrl::FullyDecoded), method.toLatin1(),
+                     q.queryItemValue("t", QUrl::FullyDecoded).toLatin1(), *body);
         return;
     }
     serveFile(job, url.path().mid(1));
@@ -82,44 +68,9 @@ void RuffleScheme::serveFile(QWebEngineUrlRequestJob* job, const QString& name) 
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
-    replyWith(job, mimeOf(name), file);
-}
-
-void RuffleScheme::download(QWebEngineUrlRequestJob* job, const QUrl& target) {
-    if (!target.isValid() || (target.scheme() != "http" && target.scheme() != "https")) {
-        job->fail(QWebEngineUrlRequestJob::UrlInvalid);
-        return;
-    }
-    QNetworkReply* reply = net_.get(QNetworkRequest(target));
-    QPointer<QWebEngineUrlRequestJob> alive(job);
-    // The page went away (a new movie, or the window's end): stop downloading.
-    connect(job, &QObject::destroyed, reply, &QNetworkReply::abort);
-    QTimer::singleShot(kMovieMs, reply, &QNetworkReply::abort);
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
-        if (received > kMovieBytes || total > kMovieBytes) reply->abort();
-    });
-    connect(reply, &QNetworkReply::finished, this, [reply, alive] {
-        reply->deleteLater();
-        if (!alive) return;
-        // A server's refusal goes to the page as its status, so that Ruffle can say what it means.
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status >= 400 && status <= 599) {
-            auto* code = new QBuffer;
-            code->setData(QByteArray::number(status));
-            code->open(QIODevice::ReadOnly);
-            replyWith(alive, kStatusMime, code);
-            return;
-        }
-        if (reply->error() != QNetworkReply::NoError) {
-            alive->fail(reply->error() == QNetworkReply::OperationCanceledError ? QWebEngineUrlRequestJob::RequestAborted
-                                                                                : jobError(reply->error()));
-            return;
-        }
-        auto* body = new QBuffer;
-        body->setData(reply->readAll());
-        body->open(QIODevice::ReadOnly);
-        replyWith(alive, "application/x-shockwave-flash", body);
-    });
+    // The job reads the file until it ends; the file lives as long as the job.
+    QObject::connect(job, &QObject::destroyed, file, &QObject::deleteLater);
+    job->reply(mimeOf(name), file);
 }
 
 }  // namespace qc

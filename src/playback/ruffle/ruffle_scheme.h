@@ -1,17 +1,18 @@
 #pragma once
 // The games window's own URL scheme: serves Ruffle and its page from the program's resources,
-// and downloads movies on the page's behalf, so that servers without CORS headers still work.
+// and loads what the movie asks for on the page's behalf, within Flash Player's sandbox.
 
 #include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QString>
 #include <QWebEngineUrlSchemeHandler>
 
 namespace qc {
 
+class RuffleLoads;
+
 inline constexpr char kRuffleScheme[] = "qcgame";
 inline const QString kRuffleOrigin = QStringLiteral("qcgame://engine");
-// The answer to a download that the server refused: the body is the HTTP status.
+// The answer to a load that the server refused: the body is the HTTP status.
 inline constexpr char kStatusMime[] = "application/x-qcgame-status";
 
 // Registers the scheme with the web engine; must run before its first profile exists (the module
@@ -21,18 +22,15 @@ bool ruffleSchemeRegistered();
 
 class RuffleScheme : public QWebEngineUrlSchemeHandler {
 public:
-    static constexpr qint64 kMovieBytes = 64 * 1024 * 1024;  // no game comes near this
-    static constexpr int kMovieMs = 60'000;                  // the whole download
-    static constexpr int kStallMs = 20'000;                  // no byte for this long
-
     explicit RuffleScheme(QObject* parent = nullptr);
     void requestStarted(QWebEngineUrlRequestJob* job) override;
+    // The movie that the page is about to load: the sandbox is now its own.
+    void startMovie(const QString& address);
 
 private:
     void serveFile(QWebEngineUrlRequestJob* job, const QString& name);
-    void download(QWebEngineUrlRequestJob* job, const QUrl& target);
 
-    QNetworkAccessManager net_;
+    RuffleLoads* loads_;
 };
 
 }  // namespace qc

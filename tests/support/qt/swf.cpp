@@ -7,7 +7,7 @@ namespace qctest {
 
 namespace {
 
-// Bits of a SWF RECT, most significant first.
+// Bits of a SWF RECT or shape, most significant first.
 class BitWriter {
 public:
     void put(uint32_t value, int bits) {
@@ -17,7 +17,7 @@ public:
             ++used_;
         }
     }
-    const std::vector<uint8_t>& bytes() const { return bytes_; }
+    std::string bytes() const { return std::string(bytes_.begin(), bytes_.end()); }
 
 private:
     std::vector<uint8_t> bytes_;
@@ -29,42 +29,160 @@ void putU16(std::string& s, unsigned v) {
     s += char((v >> 8) & 0xff);
 }
 
+void putU32(std::string& s, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xff);
+}
+
+std::string tag(int code, const std::string& body) {
+    std::string t;
+    if (body.size() < 0x3f) {
+        putU16(t, unsigned(code << 6) | unsigned(body.size()));
+    } else {
+        putU16(t, unsigned(code << 6) | 0x3f);
+        putU32(t, uint32_t(body.size()));
+    }
+    return t + body;
+}
+
+const int kBits = 15;  // 8000 twips and a sign bit
+
+std::string stageRect() {
+    BitWriter rect;
+    rect.put(kBits, 5);
+    rect.put(0, kBits);
+    rect.put(400 * 20, kBits);
+    rect.put(0, kBits);
+    rect.put(300 * 20, kBits);
+    return rect.bytes();
+}
+
+std::string rgb(QColor c) { return {char(c.red()), char(c.green()), char(c.blue())}; }
+
+// DefineShape 1: a rectangle over the whole stage, filled with one colour.
+std::string square(QColor colour) {
+    std::string body;
+    putU16(body, 1);
+    body += stageRect();
+    body += char(1) + std::string(1, char(0)) + rgb(colour);  // one solid fill
+    body += char(0);                                          // no line styles
+    body += char(0x10);                                       // 1 fill bit, 0 line bits
+    BitWriter s;
+    s.put(0b000101, 6);  // style change: fill style 1, move to
+    s.put(kBits, 5);
+    s.put(0, kBits);
+    s.put(0, kBits);
+    s.put(1, 1);  // fill style 1
+    const int edges[4][2] = {{0, 8000}, {1, 6000}, {0, -8000}, {1, -6000}};
+    for (const auto& e : edges) {
+        s.put(0b11, 2);          // straight edge
+        s.put(kBits - 2, 4);     // its bits, less two
+        s.put(0, 1);             // not general: horizontal or vertical
+        s.put(uint32_t(e[0]), 1);
+        s.put(uint32_t(e[1]), kBits);
+    }
+    s.put(0, 6);  // end of shape
+    return tag(2, body + s.bytes());
+}
+
+std::string file(int version, uint16_t frames, const std::string& tags) {
+    std::string body = stageRect();
+    putU16(body, 24 << 8);  // 24 frames a second, 8.8 fixed point
+    putU16(body, frames);
+    body += tags;
+    putU16(body, 0);  // End
+    std::string swf = "FWS";
+    swf += char(version);
+    putU32(swf, uint32_t(8 + body.size()));
+    return swf + body;
+}
+
 }  // namespace
 
+Actions& Actions::op(int code, const std::string& payload) {
+    code_ += char(code);
+    if (code >= 0x80) {
+        putU16(code_, unsigned(payload.size()));
+        code_ += payload;
+    }
+    return *this;
+}
+
+Actions& Actions::push(const std::string& text) { return op(0x96, char(0) + text + '\0'); }
+Actions& Actions::push(int value) {
+    std::string p(1, char(7));
+    putU32(p, uint32_t(value));
+    return op(0x96, p);
+}
+Actions& Actions::getVariable() { return op(0x1c); }
+Actions& Actions::callMethod() { return op(0x52); }
+Actions& Actions::logicalNot() { return op(0x12); }
+Actions& Actions::skipIfTrue(int bytes) {
+    std::string p;
+    putU16(p, unsigned(bytes));
+    return op(0x9d, p);
+}
+Actions& Actions::gotoFrame(int index) {
+    std::string p;
+    putU16(p, unsigned(index));
+    return op(0x81, p);
+}
+Actions& Actions::play() { return op(0x06); }
+Actions& Actions::stop() { return op(0x07); }
+
+Actions& Actions::loadVariables(const std::string& url, const std::string& target, Send send) {
+    push(url).push(target);
+    // GetURL2 flags, as players read them: the method in the low two bits, 0x40 a clip as the
+    // target, 0x80 variables (the file format's documentation lists them the other way round).
+    return op(0x9a, std::string(1, char(int(send) | 0x40 | 0x80)));
+}
+
+Actions& Actions::loadMovie(const std::string& url, int level) {
+    push(url).push("_level" + std::to_string(level));
+    return op(0x9a, std::string(1, char(0)));
+}
+
 std::string makeSwf(QColor colour, const std::string& next) {
-    BitWriter rect;
-    const int bits = 15;  // 8000 twips and a sign bit
-    rect.put(bits, 5);
-    rect.put(0, bits);
-    rect.put(400 * 20, bits);
-    rect.put(0, bits);
-    rect.put(300 * 20, bits);
-    std::string body(rect.bytes().begin(), rect.bytes().end());
-    putU16(body, 24 << 8);  // 24 frames a second, 8.8 fixed point
-    putU16(body, 1);        // one frame
-    putU16(body, (9 << 6) | 3);  // SetBackgroundColor, 3 bytes
-    body += char(colour.red());
-    body += char(colour.green());
-    body += char(colour.blue());
+    std::string tags = tag(9, rgb(colour));  // SetBackgroundColor
     if (!next.empty()) {
         std::string getUrl = next + '\0' + "_level0" + '\0';
-        std::string action;
-        action += char(0x83);  // ActionGetURL
+        std::string action(1, char(0x83));  // ActionGetURL
         putU16(action, unsigned(getUrl.size()));
         action += getUrl;
         action += char(0);  // ActionEnd
-        putU16(body, (12 << 6) | 0x3f);  // DoAction, long form
-        const uint32_t n = uint32_t(action.size());
-        for (int i = 0; i < 4; ++i) body += char((n >> (8 * i)) & 0xff);
-        body += action;
+        tags += tag(12, action);
     }
-    putU16(body, 1 << 6);  // ShowFrame
-    putU16(body, 0);       // End
-    std::string swf = "FWS";
-    swf += char(8);  // version
-    const uint32_t length = uint32_t(8 + body.size());
-    for (int i = 0; i < 4; ++i) swf += char((length >> (8 * i)) & 0xff);
-    return swf + body;
+    tags += tag(1, "");  // ShowFrame
+    return file(8, 1, tags);
+}
+
+std::string makeMovie(QColor background, const std::vector<Frame>& frames, QColor squareColour, int version) {
+    std::string tags = tag(9, rgb(background)) + square(squareColour);
+    bool placed = false;
+    for (const Frame& f : frames) {
+        if (f.showSquare && !placed) {
+            tags += tag(26, std::string{char(0x02), char(1), char(0), char(1), char(0)});  // PlaceObject2 1 at depth 1
+            placed = true;
+        }
+        if (!f.actions.code().empty()) tags += tag(12, f.actions.code() + '\0');
+        tags += tag(1, "");
+    }
+    return file(version, uint16_t(frames.size()), tags);
+}
+
+std::string makeKeyMovie(QColor background, QColor pressed, int keyCode) {
+    Actions poll;
+    Actions jump;
+    jump.gotoFrame(2);
+    poll.push(keyCode).push(1).push("Key").getVariable().push("isDown").callMethod().logicalNot().skipIfTrue(
+        int(jump.code().size()));
+    Frame first{poll};
+    first.actions.gotoFrame(2);
+    Frame again;
+    again.actions.gotoFrame(0).play();
+    Frame shown;
+    shown.actions.stop();
+    shown.showSquare = true;
+    return makeMovie(background, {first, again, shown}, pressed);
 }
 
 }  // namespace qctest

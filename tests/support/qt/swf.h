@@ -2,7 +2,9 @@
 // Tiny Flash movies made for the tests and benchmarks.
 
 #include <QColor>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace qctest {
 
@@ -10,5 +12,41 @@ namespace qctest {
 // With `next`, its first frame also loads that address, relative to its own, in its place
 // (DoAction: getURL(next, "_level0")).
 std::string makeSwf(QColor colour, const std::string& next = "");
+
+// AS1 bytecode for one frame (a DoAction tag), written the way Flash's compiler does.
+class Actions {
+public:
+    enum class Send { None = 0, Get = 1, Post = 2 };
+    Actions& push(const std::string& text);
+    Actions& push(int value);
+    Actions& getVariable();
+    Actions& callMethod();
+    Actions& logicalNot();
+    Actions& skipIfTrue(int bytes);  // ActionIf over the next `bytes` of code
+    Actions& gotoFrame(int index);   // from 0; stops there
+    Actions& play();
+    Actions& stop();
+    // loadVariables(url, target [, method]): the target clip's variables go along with GET or POST.
+    Actions& loadVariables(const std::string& url, const std::string& target, Send send = Send::None);
+    // loadMovieNum(url, level).
+    Actions& loadMovie(const std::string& url, int level);
+    const std::string& code() const { return code_; }
+
+private:
+    Actions& op(int code, const std::string& payload = {});
+    std::string code_;
+};
+
+// A movie of several frames at 24 a second, each with its actions; frames with `showSquare` show
+// a square of `squareColour` over the whole stage (placed once, it stays).
+struct Frame {
+    Actions actions;
+    bool showSquare = false;
+};
+std::string makeMovie(QColor background, const std::vector<Frame>& frames, QColor squareColour = Qt::green,
+                      int version = 6);
+
+// Key.isDown(keyCode) polled every other frame: the stage turns `pressed` once the key is down.
+std::string makeKeyMovie(QColor background, QColor pressed, int keyCode);
 
 }  // namespace qctest
