@@ -3,60 +3,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "swf_bits.h"
+
 namespace qctest {
+
+using namespace swfbits;
 
 namespace {
 
-// Bits of a SWF RECT or shape, most significant first.
-class BitWriter {
-public:
-    void put(uint32_t value, int bits) {
-        for (int i = bits - 1; i >= 0; --i) {
-            if (used_ % 8 == 0) bytes_.push_back(0);
-            if ((value >> i) & 1) bytes_.back() |= uint8_t(0x80 >> (used_ % 8));
-            ++used_;
-        }
-    }
-    std::string bytes() const { return std::string(bytes_.begin(), bytes_.end()); }
-
-private:
-    std::vector<uint8_t> bytes_;
-    int used_ = 0;
-};
-
-void putU16(std::string& s, unsigned v) {
-    s += char(v & 0xff);
-    s += char((v >> 8) & 0xff);
-}
-
-void putU32(std::string& s, uint32_t v) {
-    for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xff);
-}
-
-std::string tag(int code, const std::string& body) {
-    std::string t;
-    if (body.size() < 0x3f) {
-        putU16(t, unsigned(code << 6) | unsigned(body.size()));
-    } else {
-        putU16(t, unsigned(code << 6) | 0x3f);
-        putU32(t, uint32_t(body.size()));
-    }
-    return t + body;
-}
-
 const int kBits = 15;  // 8000 twips and a sign bit
-
-std::string stageRect() {
-    BitWriter rect;
-    rect.put(kBits, 5);
-    rect.put(0, kBits);
-    rect.put(400 * 20, kBits);
-    rect.put(0, kBits);
-    rect.put(300 * 20, kBits);
-    return rect.bytes();
-}
-
-std::string rgb(QColor c) { return {char(c.red()), char(c.green()), char(c.blue())}; }
 
 // DefineShape 1: a rectangle over the whole stage, filled with one colour.
 std::string square(QColor colour) {
@@ -82,18 +37,6 @@ std::string square(QColor colour) {
     }
     s.put(0, 6);  // end of shape
     return tag(2, body + s.bytes());
-}
-
-std::string file(int version, uint16_t frames, const std::string& tags) {
-    std::string body = stageRect();
-    putU16(body, 24 << 8);  // 24 frames a second, 8.8 fixed point
-    putU16(body, frames);
-    body += tags;
-    putU16(body, 0);  // End
-    std::string swf = "FWS";
-    swf += char(version);
-    putU32(swf, uint32_t(8 + body.size()));
-    return swf + body;
 }
 
 }  // namespace

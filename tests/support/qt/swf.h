@@ -2,6 +2,7 @@
 // Tiny Flash movies made for the tests and benchmarks.
 
 #include <QColor>
+#include <QString>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,5 +49,15 @@ std::string makeMovie(QColor background, const std::vector<Frame>& frames, QColo
 
 // Key.isDown(keyCode) polled every other frame: the stage turns `pressed` once the key is down.
 std::string makeKeyMovie(QColor background, QColor pressed, int keyCode);
+
+// Where makeTextMovie's field lies on the stage, in pixels.
+inline constexpr int kTextLeft = 20, kTextTop = 100, kTextRight = 380, kTextBottom = 200;
+
+// A read-only text field showing `text` in a font carried in the movie (DefineFont2 with UTF-16
+// codes, as Flash writes a Chinese font), drawn only with those outlines (useOutlines). The font
+// holds the outlines of `glyphs`, taken from the font file at `fontFile`; a character of `text`
+// missing from `glyphs` is not drawn at all.
+std::string makeTextMovie(QColor background, QColor ink, const QString& text, const QString& glyphs,
+                          const QString& fontFile);
 
 }  // namespace qctest
