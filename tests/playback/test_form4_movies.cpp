@@ -1,0 +1,133 @@
+// The games window on public movies (Ruffle's own test movies, kept in movies/ with their origin)
+// and on a Chinese text movie written here, served from a catalogue-like address on 127.0.0.1.
+
+#include <QFile>
+
+#include "games_fixture.h"
+
+using namespace qctest;
+
+namespace {
+
+std::string movieFile(const QString& name) {
+    QFile f(QStringLiteral(QC_MOVIES_DIR "/") + name);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = f.readAll();
+    return bytes.toStdString();
+}
+
+Reply png(std::string body) {
+    Reply r;
+    r.contentType = "image/png";
+    r.body = std::move(body);
+    return r;
+}
+
+const QString kChineseFont = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+
+}  // namespace
+
+class GamesOnPublicMovies : public Games {
+protected:
+    QImage shot() { return engineView() ? engineView()->grab().toImage() : QImage(); }
+
+    // A rectangle of the stage (in its pixels) on the shot: the player shows the whole stage,
+    // scaled to fit and centred (the rest letterboxed).
+    static QRect onShot(const QImage& image, QSizeF stage, QRectF area) {
+        const double s = std::min(image.width() / stage.width(), image.height() / stage.height());
+        const QPointF origin((image.width() - stage.width() * s) / 2, (image.height() - stage.height() * s) / 2);
+        return QRectF(origin + area.topLeft() * s, area.size() * s).toAlignedRect() & image.rect();
+    }
+    QColor at(QSizeF stage, QPointF point) {
+        const QImage image = shot();
+        if (image.isNull()) return {};
+        return image.pixelColor(onShot(image, stage, QRectF(point, QSizeF(1, 1))).topLeft());
+    }
+    // Pixels of `area` whose colour is not near `background`.
+    int inked(QSizeF stage, QRectF area, QColor background) {
+        const QImage image = shot();
+        if (image.isNull()) return -1;
+        int n = 0;
+        const QRect r = onShot(image, stage, area);
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) n += !near(image.pixelColor(x, y), background);
+        return n;
+    }
+};
+
+// Ruffle's edittext_input: a white 800 x 600 stage whose script focuses an input field along its
+// top (500 x 25, with a border). Typed text must reach it with no click.
+TEST_F(GamesOnPublicMovies, TextTypedIntoTheWindowShowsInTheFieldTheMovieFocused) {
+    const std::string swf = movieFile("typing/test.swf");
+    ASSERT_FALSE(swf.empty());
+    server->route("/flash/typing.swf", movie(swf));
+    const QSizeF stage(800, 600);
+    const QRectF field(0, 0, 500, 25);
+    game("/flash/typing.swf");
+    ASSERT_TRUE(waitUntil([&] { return near(at(stage, {400, 300}), Qt::white); }, kShowBound)) << pageState().toStdString();
+    QTest::qWait(500);
+    const int before = inked(stage, field, Qt::white);  // the border and the caret
+    int after = before;
+    EXPECT_TRUE(waitUntil([&] {
+        for (const char c : std::string("WWWWMMMM")) QTest::keyClick(form->windowHandle(), c);
+        QTest::qWait(150);
+        after = inked(stage, field, Qt::white);
+        return after > before + 300;  // a caret is some 20 pixels, a typed letter more
+    }, 10000)) << "inked before " << before << ", after " << after << "; " << pageState().toStdString();
+    // Only where the field is: the stage below stays white.
+    EXPECT_EQ(inked(stage, {0, 100, 800, 400}, Qt::white), 0);
+}
+
+// Ruffle's loader_visibility_interactive: a red 100 x 100 square at the stage's corner, over which
+// the movie's Loader shows image.png (50 x 50, grey with a small label in its middle), fetched from beside the movie.
+TEST_F(GamesOnPublicMovies, AMovieShowsThePictureItLoadsFromBesideIt) {
+    const std::string swf = movieFile("sibling_image/test.swf");
+    const std::string image = movieFile("sibling_image/image.png");
+    ASSERT_FALSE(swf.empty());
+    ASSERT_FALSE(image.empty());
+    const QSizeF stage(550, 800);
+    const QColor red(0xff, 0, 0), grey(0xdd, 0xdd, 0xdd);
+    server->route("/flash/loader.swf", movie(swf));
+    server->route("/flash/image.png", png(image));
+    game("/flash/loader.swf");
+    ASSERT_TRUE(waitUntil([&] { return near(at(stage, {80, 80}), red); }, kShowBound)) << pageState().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return near(at(stage, {6, 6}), grey); }, 10000))
+        << at(stage, {6, 6}).name().toStdString() << "; " << seen();
+    EXPECT_EQ(requestsFor("/flash/image.png"), 1u) << seen();
+    EXPECT_TRUE(near(at(stage, {80, 80}), red));
+
+    // The same movie where the picture is missing: the square stays red where the picture was.
+    server->route("/flash/missing/loader.swf", movie(swf));
+    game("/flash/missing/loader.swf");
+    ASSERT_TRUE(waitUntil([&] { return requestsFor("/flash/missing/image.png") == 1; }, kShowBound)) << seen();
+    ASSERT_TRUE(waitUntil([&] { return near(at(stage, {80, 80}), red); }, kShowBound)) << pageState().toStdString();
+    QTest::qWait(1000);
+    EXPECT_TRUE(near(at(stage, {6, 6}), red)) << at(stage, {6, 6}).name().toStdString();
+}
+
+// Written here (tests/support/qt/swf_text.cpp): 晴川影音 in a font embedded in the movie, its
+// outlines from WenQuanYi Micro Hei, white on blue.
+TEST_F(GamesOnPublicMovies, ChineseTextInAnEmbeddedFontShowsEveryCharacter) {
+    ASSERT_TRUE(QFile::exists(kChineseFont));
+    const QString text = QString::fromUtf8("晴川影音");
+    const QSizeF stage(400, 300);
+    server->route("/flash/chinese.swf", movie(makeTextMovie(kBlue, Qt::white, text, text, kChineseFont)));
+    game("/flash/chinese.swf");
+    ASSERT_TRUE(waitUntil([&] { return near(at(stage, {390, 290}), kBlue); }, kShowBound)) << pageState().toStdString();
+    // Each character's cell (64 pixels from the field's 2-pixel gutter) has ink of its own.
+    for (int i = 0; i < 4; ++i) {
+        const QRectF cell(kTextLeft + 2 + 64 * i + 4, kTextTop + 4, 56, 72);
+        int n = 0;
+        EXPECT_TRUE(waitUntil([&] { return (n = inked(stage, cell, kBlue)) > 150; }, 5000))
+            << "character " << i << ": " << n << " pixels";
+    }
+    EXPECT_EQ(inked(stage, {0, 0, 400, kTextTop - 10}, kBlue), 0) << "ink above the field";
+
+    // The font without these characters: the field draws nothing, not some other font's glyphs.
+    server->route("/flash/latin.swf", movie(makeTextMovie(kBlue, Qt::white, text, "ABC", kChineseFont)));
+    game("/flash/latin.swf");
+    ASSERT_TRUE(waitUntil([&] { return requestsFor("/flash/latin.swf") == 1; }, kShowBound));
+    QTest::qWait(1500);
+    EXPECT_TRUE(near(at(stage, {390, 290}), kBlue)) << pageState().toStdString();
+    EXPECT_EQ(inked(stage, {kTextLeft, kTextTop, kTextRight - kTextLeft, kTextBottom - kTextTop}, kBlue), 0);
+}
