@@ -15,7 +15,7 @@ work=$(mktemp -d)
 shot="$PWD/build/screenshot.png"
 tests/isolated.sh sh -c '
   exec 3>"$1/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$1/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$1/xvfb.log" 2>&1 &
   xvfb=$!
   exec 3>&-
   for i in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.1; done

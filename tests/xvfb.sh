@@ -2,7 +2,10 @@
 # Runs a command on an X server of its own (Xvfb on a free display), then ends that server.
 work=$(mktemp -d)
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# -noreset: by default the server resets when its last client leaves, and refuses connections
+# while it does; a client that came just then (a program started after a short-lived xdotool or
+# dbus-launch) failed to connect, now and then.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 exec 3>&-
 i=0

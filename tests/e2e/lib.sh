@@ -16,7 +16,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # Starts Xvfb on a free display and exports DISPLAY.
 start_xvfb() {
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    # -noreset: by default the server resets when its last client leaves, and refuses connections
+    # while it does; a client that came just then (a program started after a short-lived xdotool or
+    # dbus-launch) failed to connect, now and then.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     pids="$pids $!"
     exec 3>&-
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
