@@ -198,7 +198,7 @@ void TWindowsMediaPlayer::reportProbe(bool finished) {
     report.server = r->rawHeader("Server").toStdString();
     report.pragma = r->rawHeader("Pragma").toStdString();
     report.location = r->rawHeader("Location").toStdString();
-    report.body.assign(probeData_.constData(), probeData_.size());
+    report.body = std::string_view(probeData_.constData(), probeData_.size());  // not copied
     report.complete = finished;
     if (finished) {
         switch (r->error()) {

@@ -42,7 +42,9 @@ struct FetchReport {
     Failure failure = Failure::None;
     int status = 0;  // 0 until an answer arrived
     std::string contentType, server, pragma, location;  // header values as sent
-    std::string body;       // the start of the body, at most kMaxPlaylistBytes + 1 bytes
+    // What came of the body so far, at most kMaxPlaylistBytes + 1 bytes; the fetch's own
+    // buffer, looked at during the call and not kept.
+    std::string_view body;
     bool complete = false;  // the answer ended (or failed) and nothing more will be reported
 };
 

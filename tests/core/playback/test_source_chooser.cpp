@@ -17,16 +17,19 @@ using namespace std::string_literals;
 
 namespace {
 
-FetchReport answer(int status, std::string body, bool complete = true) {
+const std::string kNoBody;
+
+// The body is viewed, not copied: pass what lives as long as the report is used.
+FetchReport answer(int status, const std::string& body, bool complete = true) {
     FetchReport r;
     r.status = status;
-    r.body = std::move(body);
+    r.body = body;
     r.complete = complete;
     return r;
 }
 
 FetchReport redirect(std::string location) {
-    FetchReport r = answer(302, "");
+    FetchReport r = answer(302, kNoBody);
     r.location = std::move(location);
     return r;
 }
@@ -182,7 +185,7 @@ TEST(SourceChooser, ARedirectLoopIsCutOff) {
 TEST(SourceChooser, WindowsMediaServersArePlayedOverMmsh) {
     SourceChooser c;
     auto wms = [](std::string FetchReport::*field, std::string value) {
-        FetchReport r = answer(200, "", false);
+        FetchReport r = answer(200, kNoBody, false);
         r.*field = std::move(value);
         return r;
     };
@@ -204,7 +207,8 @@ TEST(SourceChooser, AnOverCapOrEndlessPlaylistIsAFailureNotMedia) {
     EXPECT_EQ(s.status, PlayerStatus::BadPlaylist);
     // Cut off below the cap: what came is read.
     c.start("http://tv.example/cut.asx");
-    FetchReport cut = answer(200, asx({"http://a.example/1.wmv"}).substr(0, 60), true);
+    const std::string cutBody = asx({"http://a.example/1.wmv"}).substr(0, 60);
+    FetchReport cut = answer(200, cutBody, true);
     cut.failure = FetchReport::Failure::Other;
     EXPECT_EQ(c.fetched(cut).kind, Step::Kind::Fail);
 }
