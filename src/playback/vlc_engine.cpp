@@ -1,10 +1,9 @@
 #include "playback/vlc_engine.h"
 
-#include <cstdlib>
-#include <filesystem>
 
 #include "playback/vlc_modules.h"
 #include "shared/lazy_library.h"
+#include "shared/program_folders.h"
 
 namespace qc {
 
@@ -38,15 +37,8 @@ void bindVlc(Library& lib, VlcApi& a) {
     lib.bind(a.libvlc_video_set_mouse_input, "libvlc_video_set_mouse_input");
 }
 
-// Where the private engine folder is kept: the user's cache, else the temporary folder.
-std::string engineCacheRoot() {
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/qingchuan";
-    if (const char* home = std::getenv("HOME"); home && *home == '/') return std::string(home) + "/.cache/qingchuan";
-    return (std::filesystem::temp_directory_path() / "qingchuan").string();
-}
-
 const VlcApi* loadVlc() {
-    static const bool restricted = loadRestrictedEngineCore(QC_VLC_LIBDIR, engineCacheRoot());
+    static const bool restricted = loadRestrictedEngineCore(QC_VLC_LIBDIR, programCacheFolder());
     (void)restricted;  // without it the engine has every module; the boundary's guard still holds
     return loadOnce<VlcApi>("libvlc.so.5", bindVlc);  // libvlc 3's soname
 }

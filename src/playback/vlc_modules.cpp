@@ -10,6 +10,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "shared/program_folders.h"
+
 namespace qc {
 
 namespace fs = std::filesystem;
@@ -84,12 +86,15 @@ bool loadRestrictedEngineCore(const std::string& systemLibDir, const std::string
     // Named after the installed core, so that an upgraded engine gets a folder of its own.
     const fs::path dir = fs::path(cacheRoot) / ("engine-" + std::to_string(kListVersion) + "-" +
                                                 std::to_string(core.st_size) + "-" + std::to_string(core.st_mtime));
+    // The program's cache folder is the user's alone, whichever part of us makes it first; a core
+    // loaded from a folder someone else could write would be theirs to run.
+    struct stat root {};
+    if (!makePrivateFolder(cacheRoot) || ::stat(cacheRoot.c_str(), &root) != 0 || root.st_uid != ::geteuid() ||
+        (root.st_mode & 022))
+        return false;
     std::error_code ec;
     if (!fs::exists(dir / kCore, ec)) {
-        // Made aside and renamed into place whole: another viewer may be doing the same. The
-        // program's cache folder is the user's alone, whichever part of us makes it first.
-        fs::create_directories(fs::path(cacheRoot).parent_path(), ec);
-        ::mkdir(cacheRoot.c_str(), 0700);
+        // Made aside and renamed into place whole: another viewer may be doing the same.
         fs::path temp = dir.string() + ".tmp." + std::to_string(::getpid());
         fs::remove_all(temp, ec);
         bool made = makeEngineFolder(temp, systemLibDir);

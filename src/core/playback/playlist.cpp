@@ -1,28 +1,13 @@
 #include "core/playback/playlist.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "core/text/ascii.h"
 #include "core/text/gbk.h"
 
 namespace qc {
 
 namespace {
-
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-std::string lowerCopy(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(), lower);
-    return out;
-}
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (lower(s[i]) != lower(prefix[i])) return false;
-    return true;
-}
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
@@ -85,7 +70,7 @@ std::string unescapeXml(std::string_view s) {
             out += s[i];
             continue;
         }
-        std::string name = lowerCopy(s.substr(i + 1, semi - i - 1));
+        std::string name = asciiLowerCopy(s.substr(i + 1, semi - i - 1));
         static const std::pair<const char*, char> named[] = {
             {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
         bool done = false;
@@ -144,7 +129,7 @@ bool attribute(std::string_view tag, std::string_view name, std::string& value) 
             ++i;
             continue;
         }
-        if (lowerCopy(attr) == lowerCopy(name)) {
+        if (asciiLowerCopy(attr) == asciiLowerCopy(name)) {
             value = unescapeXml(trim(val));
             return true;
         }
@@ -167,7 +152,7 @@ void parseAsx(std::string_view text, std::string_view base, Playlist& out) {
         i = end + 1;
         size_t nameEnd = 0;
         while (nameEnd < tag.size() && !isSpace(tag[nameEnd]) && tag[nameEnd] != '/') ++nameEnd;
-        std::string name = lowerCopy(tag.substr(0, nameEnd));
+        std::string name = asciiLowerCopy(tag.substr(0, nameEnd));
         if (name != "ref" && name != "entryref") continue;
         std::string href;
         if (attribute(tag.substr(nameEnd), "href", href) && !href.empty())
@@ -199,7 +184,7 @@ std::string decodeText(std::string_view b) {
     if (b.size() >= 3 && b.substr(0, 3) == "\xEF\xBB\xBF") return repairUtf8(b.substr(3));
     if (b.size() >= 2 && b.substr(0, 2) == "\xFF\xFE") return utf16ToUtf8(b.substr(2), false);
     if (b.size() >= 2 && b.substr(0, 2) == "\xFE\xFF") return utf16ToUtf8(b.substr(2), true);
-    std::string head = lowerCopy(b.substr(0, 200));
+    std::string head = asciiLowerCopy(b.substr(0, 200));
     size_t decl = head.find("encoding");
     if (head.rfind("<?xml", 0) == 0 && decl != std::string::npos) {
         std::string_view rest = std::string_view(head).substr(decl);
@@ -215,7 +200,7 @@ bool looksLikePlaylist(std::string_view head) {
     std::string text = decodeText(head.substr(0, 4096));
     std::string_view t = trim(text);
     if (startsWithNoCase(t, "[reference]")) return true;
-    std::string lowered = lowerCopy(t.substr(0, 1024));
+    std::string lowered = asciiLowerCopy(t.substr(0, 1024));
     if (lowered.empty() || lowered[0] != '<') return false;
     return lowered.find("<asx") != std::string::npos;
 }

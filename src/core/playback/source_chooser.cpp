@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/playback/playlist.h"
+#include "core/text/ascii.h"
 
 namespace qc {
 
@@ -12,15 +13,6 @@ namespace {
 constexpr std::array<std::string_view, 7> kNetworkSchemes = {"http", "https", "mms", "mmsh",
                                                               "mmst", "mmsu", "rtsp"};
 constexpr std::size_t kHeadBytes = 64;  // enough to tell media from a playlist
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (lower(s[i]) != lower(prefix[i])) return false;
-    return true;
-}
 
 std::string_view schemeOf(std::string_view address) {
     std::size_t colon = address.find("://");

@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <set>
 
+#include "core/text/ascii.h"
+
 namespace qc {
 
 namespace {
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isHex(char c) { return isDigit(c) || (c >= 'a' && c <= 'f'); }
 
@@ -81,7 +82,7 @@ std::optional<std::string> parseName(std::string_view host) {
     std::string out;
     size_t label = 0;
     for (char c : host) {
-        c = lower(c);
+        c = asciiLower(c);
         if (c == '.') {
             if (label == 0) return std::nullopt;  // empty label, trailing dot
             label = 0;
@@ -142,7 +143,7 @@ std::optional<WebAddress> parseWebAddress(std::string_view text) {
     WebAddress a;
     const size_t colon = text.find("://");
     if (colon == std::string_view::npos) return std::nullopt;
-    for (char c : text.substr(0, colon)) a.scheme += lower(c);
+    for (char c : text.substr(0, colon)) a.scheme += asciiLower(c);
     if (a.scheme != "http" && a.scheme != "https") return std::nullopt;
     std::string_view rest = text.substr(colon + 3);
     const size_t end = std::min(rest.find_first_of("/?#"), rest.size());
