@@ -17,8 +17,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev bc
   xvfb xdotool x11-utils imagemagick ffmpeg iproute2 util-linux
-  # a real MMSH server (VLC's streaming output) and a firewall that drops, for the player's tests
-  vlc-bin vlc-plugin-base nftables
+  # a real MMSH server (VLC's streaming output), for the player's tests
+  vlc-bin
   # the accessibility bus and a client of it, for the picture buttons' end-to-end test
   at-spi2-core python3-pyatspi dbus-x11
   # the Debian package: dpkg-shlibdeps, and what checks the package
