@@ -4,8 +4,8 @@
 #   (a bare window with the same menu bar), alternating;
 # - memory when idle, viewer against the floor;
 # - a session in the viewer's windows: memory after 50 play entries and after the first game,
-#   play entry to state 3 (direct file, ASX), game entry to pixels (next game);
-# - the first game, each in a fresh process;
+#   play entry to state 3 (direct file, ASX), game entry to pixels (next game), a busy movie's script;
+# - the first game, each in a fresh process: its time, and the memory of everything with it playing;
 # - reading the catalogue and building the menu bar.
 # RUNS (default 11, at least 9 for the README's figures) samples of each time.
 # Everything runs in a network namespace with only loopback, on an X server of its own.
@@ -23,14 +23,20 @@ on_x bench/startup.sh "$build" "$runs" 2>>"$log"
 on_x bench/idle_memory.sh "$build" 3 2>>"$log"
 on_x "$build/bench/session" --runs="$runs" 2>>"$log" || echo "session: some samples FAILED (see above and $log)"
 first=$(mktemp)
-trap 'rm -f "$first"' EXIT
+pss=$(mktemp)
+trap 'rm -f "$first" "$pss"' EXIT
 for _ in $(seq "$runs"); do
-    { on_x "$build/bench/session" --first-game 2>>"$log" || true; } |
-        awk '/^first game/ && $3 >= 0 {print $3}' >>"$first"
+    out=$(on_x "$build/bench/session" --first-game 2>>"$log" || true)
+    awk '/^first game [0-9]/ && $3 >= 0 {print $3}' <<<"$out" >>"$first"
+    awk '/^first game pss/ {print $4}' <<<"$out" >>"$pss"
 done
-sort -n "$first" | awk -v n="$runs" '{a[NR]=$1} END {
-    if (NR < n) printf "game entry to pixels, first game: %d of %d runs FAILED\n", n - NR, n;
-    if (NR) printf "%-36s median %7.1f ms, min %7.1f, max %7.1f (%d runs, each a fresh process)\n",
-        "game entry to pixels, first game", a[int((NR+1)/2)], a[1], a[NR], NR }'
+summary() {  # file, what, unit
+    sort -n "$1" | awk -v n="$runs" -v what="$2" -v unit="$3" '{a[NR]=$1} END {
+        if (NR < n) printf "%s: %d of %d runs FAILED\n", what, n - NR, n;
+        if (NR) printf "%-36s median %7.1f %s, min %7.1f, max %7.1f (%d runs, each a fresh process)\n",
+            what, a[int((NR+1)/2)], unit, a[1], a[NR], NR }'
+}
+summary "$first" "game entry to pixels, first game" ms
+summary "$pss" "one game playing, PSS of all" MB
 "$build/bench/bench_menus" --benchmark_repetitions=9 --benchmark_report_aggregates_only=true 2>>"$log" |
     grep -E "median|Benchmark"

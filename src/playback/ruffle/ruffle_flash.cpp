@@ -7,8 +7,8 @@
 #include <QJsonDocument>
 #include <QLibraryInfo>
 #include <QPointer>
-#include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QQuickWindow>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -126,14 +126,13 @@ void RuffleFlash::playPending() {
 }  // namespace qc
 
 extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent) {
-    // The web engine wants the application's shared OpenGL context, which an application makes
-    // at its start when asked to (Qt::AA_ShareOpenGLContexts). Asking costs every start-up ~50 ms
-    // of OpenGL set-up, for games that may never be played: make that context here instead.
-    if (QGuiApplication::platformName() == "xcb" && !qt_gl_global_share_context()) {
-        auto* shared = new QOpenGLContext(qApp);
-        shared->create();
-        qt_gl_set_global_share_context(shared);
-    }
+    // The engine draws in software (--disable-gpu), and so does the view that shows its frames:
+    // no OpenGL is set up for either.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // The web engine reads the application's shared OpenGL context, which an application makes at
+    // its start when asked to (Qt::AA_ShareOpenGLContexts), and fails without one. Drawing in
+    // software it never uses it: an uncreated context does.
+    if (!qt_gl_global_share_context()) qt_gl_set_global_share_context(new QOpenGLContext(qApp));
     // Before the first profile exists, which is as early as a scheme can be made known.
     qc::registerRuffleScheme();
     return new qc::RuffleFlash(parent);

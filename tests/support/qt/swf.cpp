@@ -57,6 +57,13 @@ Actions& Actions::push(int value) {
     return op(0x96, p);
 }
 Actions& Actions::getVariable() { return op(0x1c); }
+Actions& Actions::setVariable() { return op(0x1d); }
+Actions& Actions::add() { return op(0x47); }
+Actions& Actions::less() { return op(0x48); }
+Actions& Actions::append(const Actions& more) {
+    code_ += more.code_;
+    return *this;
+}
 Actions& Actions::callMethod() { return op(0x52); }
 Actions& Actions::logicalNot() { return op(0x12); }
 Actions& Actions::skipIfTrue(int bytes) {

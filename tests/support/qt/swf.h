@@ -21,9 +21,13 @@ public:
     Actions& push(const std::string& text);
     Actions& push(int value);
     Actions& getVariable();
+    Actions& setVariable();
+    Actions& add();   // the two values on top of the stack, added
+    Actions& less();  // the second from top less than the top
     Actions& callMethod();
     Actions& logicalNot();
-    Actions& skipIfTrue(int bytes);  // ActionIf over the next `bytes` of code
+    Actions& skipIfTrue(int bytes);  // ActionIf over the next `bytes` of code (back, if negative)
+    Actions& append(const Actions& more);
     Actions& gotoFrame(int index);   // from 0; stops there
     Actions& play();
     Actions& stop();
