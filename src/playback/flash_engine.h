@@ -14,8 +14,9 @@ public:
     virtual QWidget* widget() = 0;
 };
 
-// The module's one entry point: creates the engine in `parent`; throws when it can't.
-using CreateFlashEngine = FlashEngine* (*)(QWidget* parent);
+// The module's one entry point: creates the engine in `parent`, drawing with OpenGL or in
+// software as the engine's switches say (prepareFlashEngine); throws when it can't.
+using CreateFlashEngine = FlashEngine* (*)(QWidget* parent, bool openGl);
 inline constexpr const char* kCreateFlashEngine = "qingchuan_create_flash_engine";
 inline constexpr const char* kFlashModule = "libqingchuan-flash.so";
 

@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QLibraryInfo>
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "core/playback/engine_drawing.h"
 #include "shared/program_folders.h"
 
 namespace qc {
@@ -24,12 +27,22 @@ bool helperProcessPresent() {
     return false;
 }
 
+// A GPU this user may draw on: a render node of the kernel's graphics drivers.
+bool gpuPresent() {
+    const QDir dri("/dev/dri");
+    for (const QString& node : dri.entryList({"renderD*"}, QDir::System))
+        if (::access(QFile::encodeName(dri.filePath(node)).constData(), R_OK | W_OK) == 0) return true;
+    return false;
+}
+
+EngineDrawing chosenDrawing = EngineDrawing::Software;
+
 }  // namespace
 
 void prepareFlashEngine() {
     // Chromium sends nothing of its own anywhere: the only traffic is the movie, through us.
     QByteArray flags =
-        "--disable-gpu --disable-background-networking --disable-component-update --disable-domain-reliability"
+        "--disable-background-networking --disable-component-update --disable-domain-reliability"
         " --disable-sync --disable-breakpad --no-pings --dns-prefetch-disable --no-proxy-server"
         " --disable-features=NetworkTimeServiceQuerying,OptimizationHints,MediaRouter,AutofillServerCommunication"
         // Sound plays from our own process: one helper process fewer (9 MB).
@@ -39,10 +52,17 @@ void prepareFlashEngine() {
         // time and the engine holds 60 MB less; a busy movie's script runs as fast as before.
         " --js-flags=--wasm-lazy-compilation,--wasm-tiering-budget=1000000000";
     if (geteuid() == 0) flags += " --no-sandbox";  // Chromium refuses to run as root with its sandbox
+    const DrawingChoice choice = chooseEngineDrawing(qgetenv(kEngineGpuVariable).toStdString(), gpuPresent());
+    chosenDrawing = choice.drawing;
+    if (choice.drawing == EngineDrawing::Software) {
+        flags += " --disable-gpu";
+        // Nothing in the viewer draws with OpenGL then: without this, the engine's start loads
+        // Mesa's software OpenGL only to look at it (44 MB).
+        if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
+    } else if (choice.forced) {
+        flags += " --ignore-gpu-blocklist";  // software OpenGL, which Chromium won't use of itself
+    }
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    // Nothing in the viewer draws with OpenGL, and the engine draws in software (--disable-gpu):
-    // without this, the engine's start loads Mesa's software GL only to look at it (44 MB).
-    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
 }
 
 QStringList defaultFlashModuleDirs() {
@@ -82,7 +102,7 @@ void LazyFlash::setMovie(const std::string& address) {
         auto create = reinterpret_cast<CreateFlashEngine>(module.resolve(kCreateFlashEngine));
         if (!create)
             throw std::runtime_error("The Flash component could not be loaded: " + module.errorString().toStdString());
-        engine_ = create(this);
+        engine_ = create(this, chosenDrawing == EngineDrawing::Gpu);
         layout()->addWidget(engine_->widget());
         setFocusProxy(engine_->widget());
     }

@@ -9,7 +9,8 @@
 
 namespace qc {
 
-// The engine's command-line switches; must run before the QApplication exists.
+// The engine's command-line switches, and how it draws (kEngineGpuVariable, or whether the desktop
+// has a GPU); must run before the QApplication exists.
 void prepareFlashEngine();
 
 // Where the engine module is looked for: beside the executable (the build tree), then in the

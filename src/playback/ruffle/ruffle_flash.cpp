@@ -125,14 +125,19 @@ void RuffleFlash::playPending() {
 
 }  // namespace qc
 
-extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent) {
-    // The engine draws in software (--disable-gpu), and so does the view that shows its frames:
-    // no OpenGL is set up for either.
-    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    // The web engine reads the application's shared OpenGL context, which an application makes at
-    // its start when asked to (Qt::AA_ShareOpenGLContexts), and fails without one. Drawing in
-    // software it never uses it: an uncreated context does.
-    if (!qt_gl_global_share_context()) qt_gl_set_global_share_context(new QOpenGLContext(qApp));
+extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent, bool openGl) {
+    // Drawing in software, the view that shows the engine's frames draws in software too, and no
+    // OpenGL is set up at all.
+    if (!openGl) QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // The web engine wants the application's shared OpenGL context, which an application makes at
+    // its start when asked to (Qt::AA_ShareOpenGLContexts). Asking costs every start-up ~50 ms of
+    // OpenGL set-up, for games that may never be played: make that context here instead. Drawing
+    // in software, the engine only reads it: an uncreated one will do.
+    if (!qt_gl_global_share_context()) {
+        auto* shared = new QOpenGLContext(qApp);
+        if (openGl) shared->create();
+        qt_gl_set_global_share_context(shared);
+    }
     // Before the first profile exists, which is as early as a scheme can be made known.
     qc::registerRuffleScheme();
     return new qc::RuffleFlash(parent);
