@@ -45,6 +45,10 @@ cache="$work/home/cache/qingchuan"
 dpkg-deb -x "$deb" "$tree" || fail "could not unpack $deb"
 libdir="$tree/usr/$reldir"
 [ -f "$libdir/libqingchuan-flash.so" ] || fail "no games engine module in /usr/$reldir"
+for f in ruffle.js player.html shim.js; do
+    [ -f "$libdir/ruffle/$f" ] || fail "no ruffle/$f beside the games engine module"
+done
+ls "$libdir"/ruffle/*.wasm >/dev/null 2>&1 || fail "no Ruffle wasm beside the games engine module"
 [ ! -e "$libdir/update.exe" ] || fail "the package ships an updater"
 cat >"$libdir/update.exe" <<EOS
 #!/bin/sh

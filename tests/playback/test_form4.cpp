@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QTemporaryDir>
+#include <stdexcept>
 
 #include "core/playback/flash_sandbox.h"
 #include "games_fixture.h"
@@ -20,6 +22,21 @@ TEST_F(Games, LoadsNothingBeforeTheFirstGame) {
     game("/red.swf");
     EXPECT_TRUE(control->engineLoaded());
     ASSERT_NE(engineView(), nullptr);
+}
+
+TEST_F(Games, AnEngineWithoutItsPlayerFilesSaysWhichIsMissing) {
+    // The module alone, as a broken install leaves it: Ruffle's folder is looked for beside it.
+    QTemporaryDir alone;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QC_BUILD_DIR "/") + qc::kFlashModule, alone.filePath(qc::kFlashModule)));
+    qc::TForm4 broken(QStringList{alone.path()});
+    try {
+        broken.ShockwaveFlash1().setMovie(server->url("/red.swf"));
+        FAIL() << "the engine was created without Ruffle";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "The Flash component could not be created: " +
+                                             alone.filePath("ruffle/ruffle.js").toStdString() + " is missing");
+    }
+    EXPECT_EQ(requestsFor("/red.swf"), 0u);
 }
 
 TEST_F(Games, ShowsAMovieFromAServerWithoutCorsHeaders) {

@@ -24,8 +24,6 @@ Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 
 namespace qc {
 
-void registerRuffleResources();  // ruffle_resources.cpp
-
 namespace {
 
 // The player's page: it goes nowhere else, and opens no windows.
@@ -60,12 +58,13 @@ RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && (now == this || isAncestorOf(now)) && ready_) page_->runJavaScript("qcFocus();");
     });
-    registerRuffleResources();
     if (!ruffleSchemeRegistered())
         throw std::runtime_error("The Flash component could not be created: its scheme was registered too late");
-    for (const char* file : {":/ruffle/ruffle.js", ":/ruffle/player.html", ":/ruffle/shim.js"})
-        if (!QFileInfo::exists(file))
-            throw std::runtime_error(std::string("The Flash component could not be created: ") + file + " is missing");
+    for (const char* name : {"ruffle.js", "player.html", "shim.js"}) {
+        const QString file = ruffleFolder() + "/" + name;
+        if (!QFileInfo(file).isFile())
+            throw std::runtime_error("The Flash component could not be created: " + file.toStdString() + " is missing");
+    }
 }
 
 RuffleFlash::~RuffleFlash() {

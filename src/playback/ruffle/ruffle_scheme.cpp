@@ -1,6 +1,9 @@
 #include "playback/ruffle/ruffle_scheme.h"
 
+#include <dlfcn.h>
+
 #include <QFile>
+#include <QFileInfo>
 #include <QUrlQuery>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -33,6 +36,15 @@ bool ruffleSchemeRegistered() {
     return QWebEngineUrlScheme::schemeByName(kRuffleScheme).name() == kRuffleScheme;
 }
 
+QString ruffleFolder() {
+    static const QString folder = [] {
+        Dl_info module{};
+        if (!dladdr(reinterpret_cast<const void*>(&ruffleFolder), &module) || !module.dli_fname) return QString();
+        return QFileInfo(QFile::decodeName(module.dli_fname)).absolutePath() + "/ruffle";
+    }();
+    return folder;
+}
+
 RuffleScheme::RuffleScheme(QObject* parent) : QWebEngineUrlSchemeHandler(parent), loads_(new RuffleLoads(this)) {}
 
 void RuffleScheme::startMovie(const QString& address) { loads_->startMovie(address); }
@@ -62,8 +74,8 @@ void RuffleScheme::requestStarted(QWebEngineUrlRequestJob* job) {
 }
 
 void RuffleScheme::serveFile(QWebEngineUrlRequestJob* job, const QString& name) {
-    auto* file = new QFile(":/ruffle/" + name);
-    if (name.isEmpty() || name.contains('/') || !file->open(QIODevice::ReadOnly)) {
+    auto* file = new QFile(ruffleFolder() + "/" + name);
+    if (name.isEmpty() || name.startsWith('.') || name.contains('/') || !file->open(QIODevice::ReadOnly)) {
         delete file;
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;

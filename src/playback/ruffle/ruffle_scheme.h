@@ -1,5 +1,5 @@
 #pragma once
-// The games window's own URL scheme: serves Ruffle and its page from the program's resources,
+// The games window's own URL scheme: serves Ruffle and its page from the program's files,
 // and loads what the movie asks for on the page's behalf, within Flash Player's sandbox.
 
 #include <QByteArray>
@@ -19,6 +19,9 @@ inline constexpr char kStatusMime[] = "application/x-qcgame-status";
 // does it as it creates the engine, long after the QApplication).
 void registerRuffleScheme();
 bool ruffleSchemeRegistered();
+
+// Ruffle's files and our page: the folder ruffle/ beside this module.
+QString ruffleFolder();
 
 class RuffleScheme : public QWebEngineUrlSchemeHandler {
 public:

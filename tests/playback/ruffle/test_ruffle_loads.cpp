@@ -187,6 +187,31 @@ TEST_F(Sandbox, ManyParallelLargeLoadsStayWithinTheBudget) {
     EXPECT_TRUE(shows(kGreen)) << pageState().toStdString();
 }
 
+TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAMoviesStalledLoads) {
+    // Its server takes every load and never answers: the movie's loads hold connections to the
+    // very host and port the next game comes from, far longer than any test waits.
+    Reply stall;
+    stall.mode = Reply::Mode::Stall;
+    Frame first;
+    for (int i = 0; i < 8; ++i) {
+        server->route("/level" + std::to_string(i) + ".txt", stall);
+        first.actions.loadVariables(server->url("/level" + std::to_string(i) + ".txt"), "_root");
+    }
+    server->route("/stalling.swf", movie(makeMovie(kRed, {first, Frame{}})));
+    game("/stalling.swf");
+    ASSERT_TRUE(shows(kRed));
+    ASSERT_TRUE(waitUntil([&] {
+        const auto all = server->requests();
+        return std::count_if(all.begin(), all.end(), [](const std::string& r) { return r.rfind("GET /level", 0) == 0; }) >= 4;
+    }, kShowBound)) << seen();
+    // Well within the loads' own bound (RuffleLoads::kStallMs), past which they would end anyway.
+    constexpr int kBeforeTheStallsEnd = 10000;
+    game("/blue.swf");
+    EXPECT_TRUE(shows(kBlue, kBeforeTheStallsEnd)) << pageState().toStdString() << seen();
+    game("/green.swf");
+    EXPECT_TRUE(shows(kGreen, kBeforeTheStallsEnd)) << pageState().toStdString() << seen();
+}
+
 TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAFailingMoviesLoads) {
     // Every frame asks for eight files that aren't there, as a game retrying its levels does.
     Frame retry;
