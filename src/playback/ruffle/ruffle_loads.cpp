@@ -5,6 +5,9 @@
 #include <QNetworkReply>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
+#include <cstring>
+#include <mutex>
 
 #include "core/playback/cross_domain_policy.h"
 #include "playback/ruffle/ruffle_scheme.h"
@@ -40,34 +43,92 @@ QWebEngineUrlRequestJob::Error jobError(QNetworkReply::NetworkError e) {
 
 QByteArray lengthMime(qint64 length) { return kLengthMimePrefix + QByteArray::number(length); }
 
-// A body as it arrives, read by the job straight from the reply: nothing is held here but what
-// the network stack has not handed on yet. It ends when the reply has ended and been read.
+// A body as it arrives. The web engine reads it on its own IO thread while the reply fills on
+// ours, so the reply is never read there: what it holds is moved here, under a lock, at most one
+// chunk ahead of the page. Each read on the IO thread asks ours for more.
 class StreamedBody : public QIODevice {
 public:
     StreamedBody(QNetworkReply* reply, qint64 length) : reply_(reply), length_(length) {
-        connect(reply, &QIODevice::readyRead, this, &QIODevice::readyRead);
+        connect(reply, &QIODevice::readyRead, this, &StreamedBody::pull);
         connect(reply, &QNetworkReply::finished, this, [this] {
-            ended_ = true;
-            emit readyRead();
-            emit readChannelFinished();
+            replyFinished_ = true;
+            pull();
         });
+        connect(reply, &QObject::destroyed, this, &StreamedBody::end);
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        pull();
     }
     bool isSequential() const override { return true; }
     qint64 size() const override { return length_; }
-    qint64 bytesAvailable() const override { return reply_ ? reply_->bytesAvailable() : 0; }
-    bool atEnd() const override { return (ended_ || !reply_) && bytesAvailable() == 0; }
+    qint64 bytesAvailable() const override {
+        std::lock_guard lock(mutex_);
+        return held_.size() - head_;
+    }
+    bool atEnd() const override {
+        std::lock_guard lock(mutex_);
+        return ended_ && held_.size() == head_;
+    }
 
 protected:
     qint64 readData(char* data, qint64 max) override {
-        const qint64 n = reply_ ? reply_->read(data, max) : -1;
-        return n <= 0 && atEnd() ? -1 : std::max<qint64>(n, 0);
+        qint64 n = 0;
+        bool over = false;
+        {
+            std::lock_guard lock(mutex_);
+            n = std::min<qint64>(max, held_.size() - head_);
+            std::memcpy(data, held_.constData() + head_, size_t(n));
+            head_ += n;
+            if (head_ == held_.size() || head_ > kChunkBytes / 2) {
+                held_.remove(0, head_);
+                head_ = 0;
+            }
+            over = ended_ && held_.isEmpty();
+        }
+        if (n > 0) QMetaObject::invokeMethod(this, &StreamedBody::pull, Qt::QueuedConnection);
+        return n == 0 && over ? -1 : n;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    QPointer<QNetworkReply> reply_;
-    qint64 length_;
+    static constexpr qint64 kChunkBytes = RuffleLoads::kChunkBytes;
+
+    // On our thread: moves what the reply holds here, while there is room. The body ends once the
+    // reply has finished and all of it is here.
+    void pull() {
+        if (!reply_) return;
+        qint64 room = 0;
+        {
+            std::lock_guard lock(mutex_);
+            room = kChunkBytes - (held_.size() - head_);
+        }
+        if (room > 0) {
+            const QByteArray more = reply_->read(room);
+            if (!more.isEmpty()) {
+                {
+                    std::lock_guard lock(mutex_);
+                    held_.append(more);
+                }
+                emit readyRead();
+            }
+        }
+        if (replyFinished_ && reply_->bytesAvailable() == 0) end();
+    }
+    void end() {
+        {
+            std::lock_guard lock(mutex_);
+            if (ended_) return;
+            ended_ = true;
+        }
+        emit readyRead();
+        emit readChannelFinished();
+    }
+
+    QPointer<QNetworkReply> reply_;  // used on our thread only, with replyFinished_
+    bool replyFinished_ = false;
+    const qint64 length_;
+    mutable std::mutex mutex_;  // guards what follows
+    QByteArray held_;
+    qsizetype head_ = 0;  // held_ before this was read
     bool ended_ = false;
 };
 

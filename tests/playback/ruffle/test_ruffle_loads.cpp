@@ -187,6 +187,41 @@ TEST_F(Sandbox, ManyParallelLargeLoadsStayWithinTheBudget) {
     EXPECT_TRUE(shows(kGreen)) << pageState().toStdString();
 }
 
+TEST_F(Sandbox, ALargeFileBesideTheMovieArrivesWholeAndOneCutShortFails) {
+    // Many chunks, streamed to the page as they come: the variable at its very end shows that
+    // nothing was lost or cut short on the way. Until it is set the movie stays red. A body cut
+    // short fails whole, though what came of it sets the variable.
+    Reply large;
+    large.contentType = "text/plain";
+    large.body = "filler=" + std::string(6 << 20, 'x') + "&end=1";
+    server->route("/levels.txt", large);
+    Reply cut = large;
+    cut.body = "end=1&filler=" + std::string(6 << 20, 'x');
+    cut.mode = Reply::Mode::Truncate;
+    cut.truncateAt = cut.body.size() - 100;
+    server->route("/cut.txt", cut);
+    auto movieLoading = [&](const std::string& path) {
+        Frame load;
+        load.actions.loadVariables(server->url(path), "_root");
+        Frame check;  // back to the frame before until `end` is set
+        constexpr int kGotoAndPlaySize = 6;  // GotoFrame (5 bytes) and Play (1)
+        check.actions.push("end").getVariable().skipIfTrue(kGotoAndPlaySize).gotoFrame(1).play();
+        Frame arrived;
+        arrived.showSquare = true;
+        arrived.actions.stop();
+        return movie(makeMovie(kRed, {load, Frame{}, check, arrived}, kGreen));
+    };
+    server->route("/cut.swf", movieLoading("/cut.txt"));
+    server->route("/large.swf", movieLoading("/levels.txt"));
+    game("/cut.swf");
+    ASSERT_TRUE(shows(kRed));
+    ASSERT_TRUE(waitUntil([&] { return requestsFor("/cut.txt") > 0; }, kShowBound));
+    QTest::qWait(3000);
+    EXPECT_TRUE(shows(kRed, 0)) << "a body cut short was taken whole";
+    game("/large.swf");
+    EXPECT_TRUE(shows(kGreen)) << pageState().toStdString() << seen();
+}
+
 TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAMoviesStalledLoads) {
     // Its server takes every load and never answers: the movie's loads hold connections to the
     // very host and port the next game comes from, far longer than any test waits.
