@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "core/playback/engine_drawing.h"
+#include "shared/child_environment.h"
 #include "shared/program_folders.h"
 
 namespace qc {
@@ -58,11 +59,11 @@ void prepareFlashEngine() {
         flags += " --disable-gpu";
         // Nothing in the viewer draws with OpenGL then: without this, the engine's start loads
         // Mesa's software OpenGL only to look at it (44 MB).
-        if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
+        if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) setOwnVariable("QT_XCB_GL_INTEGRATION", "none");
     } else if (choice.forced) {
         flags += " --ignore-gpu-blocklist";  // software OpenGL, which Chromium won't use of itself
     }
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    setOwnVariable("QTWEBENGINE_CHROMIUM_FLAGS", flags);
 }
 
 QStringList defaultFlashModuleDirs() {

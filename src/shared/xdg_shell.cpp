@@ -1,11 +1,11 @@
 #include "shared/xdg_shell.h"
 
-#include <QProcess>
+#include "shared/child_environment.h"
 
 namespace qc {
 
 void XdgShell::open(const std::string& address) {
-    QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(address)});
+    startDetachedAsUser(QStringLiteral("xdg-open"), {QString::fromStdString(address)});
 }
 
 }  // namespace qc

@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -11,6 +10,7 @@
 #include <QWidget>
 
 #include "core/text/gbk.h"
+#include "shared/child_environment.h"
 
 namespace qc {
 
@@ -79,7 +79,7 @@ std::string QtUpdateHost::caption() const { return window_.windowTitle().toStdSt
 void QtUpdateHost::closeMainWindow() { window_.close(); }
 
 void DetachedLauncher::startDetached(const std::string& program) {
-    QProcess::startDetached(QString::fromStdString(program), {});
+    startDetachedAsUser(QString::fromStdString(program), {});
 }
 
 MainWindowUpdate::MainWindowUpdate(QWidget& mainWindow, QPlainTextEdit& m, QTimer& Timer1,

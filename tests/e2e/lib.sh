@@ -33,6 +33,7 @@ install_recording_shell() {
     mkdir -p "$work/bin"
     cat >"$work/bin/xdg-open" <<EOS
 #!/bin/sh
+env >"$work/opened-env"
 printf '%s\n' "\$#" "\$@" >>"$work/opened"
 EOS
     chmod +x "$work/bin/xdg-open"

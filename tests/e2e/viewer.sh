@@ -31,6 +31,9 @@ sleep 0.5
 xdotool key Left Down Return
 wait_for 10 grep -qx "http://www.qingchuan.example/" "$work/opened" || fail "主页 did not reach the shell: $(cat "$work/opened")"
 [ "$(head -n 1 "$work/opened")" = 1 ] || fail "the address must be one argument"
+# The desktop's program gets the user's environment, not the switches set for the games engine.
+! grep -q '^QTWEBENGINE_CHROMIUM_FLAGS=\|^QT_XCB_GL_INTEGRATION=' "$work/opened-env" ||
+    fail "the shell was given the games engine's switches: $(grep '^QT' "$work/opened-env")"
 
 # 免费体验 › CCTV-5: the player starts; no host can be reached here, and the status line says so.
 status_area() { import -window root -crop 300x16+$((X + 40))+$((Y + bar + 34 + 290)) "$work/status-$1.png"; }
