@@ -38,22 +38,38 @@ const char* reason(int status) {
     }
 }
 
+sockaddr_in loopback(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    return a;
+}
+
+// Listens on 127.0.0.1:port, or on a free port when port is 0 (and says which).
 int listenOn(int& port, int backlog = 64) {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) throw std::runtime_error("socket");
     int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in a = loopback(port);
     if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, backlog) != 0) {
         ::close(fd);
-        throw std::runtime_error("bind/listen");
+        throw std::runtime_error("bind/listen on port " + std::to_string(port));
     }
     socklen_t len = sizeof a;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
     port = ntohs(a.sin_port);
     return fd;
+}
+
+// A connection to 127.0.0.1:port, or -1.
+int connectTo(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in a = loopback(port);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0) return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
 }
 
 }  // namespace
@@ -63,20 +79,8 @@ HttpServer::HttpServer() {
     acceptor_ = std::thread([this] { acceptLoop(); });
 }
 
-HttpServer::HttpServer(int port) {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0) throw std::runtime_error("socket");
-    int one = 1;
-    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listenFd_, 64) != 0) {
-        ::close(listenFd_);
-        throw std::runtime_error("bind/listen on port " + std::to_string(port));
-    }
-    port_ = port;
+HttpServer::HttpServer(int port) : port_(port) {
+    listenFd_ = listenOn(port_);
     acceptor_ = std::thread([this] { acceptLoop(); });
 }
 
@@ -213,13 +217,8 @@ void HttpServer::serve(int fd) {
 UnansweredPort::UnansweredPort() {
     listenFd_ = listenOn(port_, 0);
     // One completed connection fills a queue of length 0; it is never accepted.
-    fillerFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port_));
-    if (fillerFd_ < 0 || ::connect(fillerFd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0)
-        throw std::runtime_error("could not fill the accept queue");
+    fillerFd_ = connectTo(port_);
+    if (fillerFd_ < 0) throw std::runtime_error("could not fill the accept queue");
 }
 
 UnansweredPort::~UnansweredPort() {
@@ -235,14 +234,10 @@ int refusedPort() {
 }
 
 bool acceptsConnections(int port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    const int fd = connectTo(port);
+    if (fd < 0) return false;
     ::close(fd);
-    return ok;
+    return true;
 }
 
 }  // namespace qctest
