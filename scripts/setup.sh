@@ -11,7 +11,7 @@ packages=(
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libcurl4-openssl-dev
   # the games window's Flash engine: Ruffle (npm) in Qt WebEngine and its helper process
-  qt6-webengine-dev libqt6webenginecore6-bin
+  qt6-webengine-dev libqt6webenginecore6-bin qt6-declarative-dev  # Qt Quick: the view draws in software
   # run: Chinese text on screen, and the desktop's "open" for browse entries
   fonts-wqy-microhei xdg-utils
   # tests and benchmarks
