@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
             if ((ev->response_type & 0x7F) == XCB_MAP_NOTIFY) {
                 auto* map = reinterpret_cast<xcb_map_notify_event_t*>(ev);
                 if (windowName(c, map->window) == argv[1]) {
-                    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+                    double ms =
+                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
                     std::printf("%.1f\n", ms);
                     rc = 0;
                 }

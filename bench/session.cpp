@@ -24,16 +24,16 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "shared/xdg_shell.h"
+#include "clips.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/dispatcher.h"
-#include "clips.h"
 #include "help/form8.h"
 #include "http_server.h"
 #include "playback/form4.h"
 #include "playback/lazy_flash.h"
 #include "playback/vlc_player.h"
 #include "proc_memory.h"
+#include "shared/xdg_shell.h"
 #include "swf.h"
 
 using qctest::waitUntil;
@@ -109,9 +109,9 @@ int main(int argc, char** argv) {
     qctest::HttpServer server;
     const std::string clip = qctest::makeClip(8);
     server.route("/clip.wmv", {200, "video/x-ms-wmv", clip});
-    server.route("/live.asx", {200, "video/x-ms-asf",
-                               "<ASX version=\"3.0\"><Entry><Ref href=\"" + server.url("/clip.wmv") +
-                                   "\"/></Entry></ASX>"});
+    server.route("/live.asx",
+                 {200, "video/x-ms-asf",
+                  "<ASX version=\"3.0\"><Entry><Ref href=\"" + server.url("/clip.wmv") + "\"/></Entry></ASX>"});
     const std::vector<QColor> colours = {QColor(220, 30, 40), QColor(30, 60, 210), QColor(40, 190, 70)};
     for (size_t i = 0; i < colours.size(); ++i) {
         qctest::Reply movie;
@@ -141,7 +141,8 @@ int main(int argc, char** argv) {
     // A movie whose own files are missing, asked for again every other frame.
     {
         qctest::Frame retry;
-        for (int i = 0; i < 8; ++i) retry.actions.loadVariables(server.url("/missing" + std::to_string(i) + ".txt"), "_root");
+        for (int i = 0; i < 8; ++i)
+            retry.actions.loadVariables(server.url("/missing" + std::to_string(i) + ".txt"), "_root");
         qctest::Frame again;
         again.actions.gotoFrame(0).play();
         qctest::Reply movie;
@@ -173,7 +174,9 @@ int main(int argc, char** argv) {
         bool shown = waitUntil([&] { return form4.isVisible() && near(onScreen(form4), colour); }, kBound);
         return shown ? t.nsecsElapsed() / 1e6 : -1;
     };
-    auto gameStart = [&](size_t colour) { return gameShows("/game" + std::to_string(colour) + ".swf", colours[colour]); };
+    auto gameStart = [&](size_t colour) {
+        return gameShows("/game" + std::to_string(colour) + ".swf", colours[colour]);
+    };
 
     if (firstGameOnly) {
         double ms = gameStart(0);

@@ -25,6 +25,8 @@ packages=(
   dpkg-dev lintian desktop-file-utils appstream
   # fuzzing (libFuzzer comes with clang's runtime)
   clang libclang-rt-14-dev
+  # the style check
+  clang-format
 )
 
 sudo=""

@@ -247,8 +247,7 @@ QImage skin() {
 void drawDish(QPainter& p, double s, bool smooth) {
     p.setRenderHint(QPainter::Antialiasing, smooth);
     p.scale(s / 32.0, s / 32.0);
-    const QColor dark(64, 64, 64), grey(128, 128, 128), silver(192, 192, 192), teal(0, 128, 128),
-        cyan(0, 192, 192);
+    const QColor dark(64, 64, 64), grey(128, 128, 128), silver(192, 192, 192), teal(0, 128, 128), cyan(0, 192, 192);
     // Round stand.
     p.setPen(QPen(dark, 1));
     p.setBrush(grey);
@@ -319,13 +318,30 @@ bool writeIco(const QString& path) {
     }
     QByteArray ico;
     auto u16 = [&](int v) { ico.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8 & 0xFF)); };
-    auto u32 = [&](quint32 v) { u16(v & 0xFFFF); u16(v >> 16); };
+    auto u32 = [&](quint32 v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    };
     const quint32 bytes = 40 + 16 * 4 + xorBits.size() + andBits.size();
-    u16(0); u16(1); u16(1);                          // icon file, one image
+    u16(0);
+    u16(1);
+    u16(1);  // icon file, one image
     ico.append(char(32)).append(char(32)).append(char(16)).append(char(0));
-    u16(1); u16(4); u32(bytes); u32(6 + 16);         // planes, bits, size, offset
-    u32(40); u32(32); u32(64); u16(1); u16(4);       // header: height counts both masks
-    u32(0); u32(xorBits.size() + andBits.size()); u32(0); u32(0); u32(16); u32(0);
+    u16(1);
+    u16(4);
+    u32(bytes);
+    u32(6 + 16);  // planes, bits, size, offset
+    u32(40);
+    u32(32);
+    u32(64);
+    u16(1);
+    u16(4);  // header: height counts both masks
+    u32(0);
+    u32(xorBits.size() + andBits.size());
+    u32(0);
+    u32(0);
+    u32(16);
+    u32(0);
     for (QRgb c : palette) ico.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(0));
     ico.append(xorBits).append(andBits);
     QFile f(path);
@@ -370,8 +386,7 @@ int main(int argc, char** argv) {
               save24(strip, out.filePath("image4.bmp")) && save24(strip, out.filePath("image5.bmp")) &&
               writeIco(out.filePath("qingchuan.ico")) && writePng(out.filePath("qingchuan.png"), 128);
     // The desktop's icon theme wants the program's icon at its usual sizes too.
-    for (int size : {32, 48, 256})
-        ok = ok && writePng(out.filePath(QString("qingchuan-%1.png").arg(size)), size);
+    for (int size : {32, 48, 256}) ok = ok && writePng(out.filePath(QString("qingchuan-%1.png").arg(size)), size);
     if (!ok) std::fprintf(stderr, "draw-pictures: could not write into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

@@ -12,9 +12,9 @@
 
 #include "core/app/app_text.h"
 #include "core/app/fullscreen.h"
+#include "playback/vlc_player.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
-#include "playback/vlc_player.h"
 #include "update/qt_update.h"
 
 // The pictures live in a static library, whose resources must be registered by hand.

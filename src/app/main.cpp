@@ -5,15 +5,15 @@
 #include <QIcon>
 #include <memory>
 
-#include "core/app/app_text.h"
 #include "app/form1.h"
-#include "shared/guard.h"
 #include "app/startup.h"
-#include "shared/xdg_shell.h"
+#include "core/app/app_text.h"
 #include "help/form8.h"
 #include "playback/form4.h"
 #include "playback/lazy_flash.h"
 #include "playback/vlc_player.h"
+#include "shared/guard.h"
+#include "shared/xdg_shell.h"
 
 namespace {
 

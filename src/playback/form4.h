@@ -3,8 +3,8 @@
 
 #include <QStringList>
 
-#include "shared/secondary_form.h"
 #include "core/ports/flash_control.h"
+#include "shared/secondary_form.h"
 
 namespace qc {
 

@@ -28,16 +28,12 @@ QIcon glyph(Glyph g) {
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
     switch (g) {
-    case Glyph::Play:
-        p.drawPolygon(QPolygonF({{3.5, 2}, {12, 7}, {3.5, 12}}));
-        break;
+    case Glyph::Play: p.drawPolygon(QPolygonF({{3.5, 2}, {12, 7}, {3.5, 12}})); break;
     case Glyph::Pause:
         p.drawRect(QRectF(3, 2.5, 3, 9));
         p.drawRect(QRectF(8, 2.5, 3, 9));
         break;
-    case Glyph::Stop:
-        p.drawRect(QRectF(3, 3, 8, 8));
-        break;
+    case Glyph::Stop: p.drawRect(QRectF(3, 3, 8, 8)); break;
     case Glyph::Volume:
     case Glyph::Muted: {
         p.drawPolygon(QPolygonF({{1.5, 5}, {4, 5}, {7.5, 2}, {7.5, 12}, {4, 9}, {1.5, 9}}));

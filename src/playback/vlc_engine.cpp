@@ -1,6 +1,5 @@
 #include "playback/vlc_engine.h"
 
-
 #include "playback/vlc_modules.h"
 #include "shared/lazy_library.h"
 #include "shared/program_folders.h"

@@ -54,9 +54,9 @@ void releaseVlcEngine(const VlcEngine& engine);
 std::string engineLocation(const std::string& address);
 
 // The player events the control listens to.
-inline constexpr libvlc_event_e kEngineEvents[] = {
-    libvlc_MediaPlayerOpening, libvlc_MediaPlayerBuffering,  libvlc_MediaPlayerPlaying,
-    libvlc_MediaPlayerPaused,  libvlc_MediaPlayerStopped,    libvlc_MediaPlayerEndReached,
-    libvlc_MediaPlayerEncounteredError};
+inline constexpr libvlc_event_e kEngineEvents[] = {libvlc_MediaPlayerOpening,         libvlc_MediaPlayerBuffering,
+                                                   libvlc_MediaPlayerPlaying,         libvlc_MediaPlayerPaused,
+                                                   libvlc_MediaPlayerStopped,         libvlc_MediaPlayerEndReached,
+                                                   libvlc_MediaPlayerEncounteredError};
 
 }  // namespace qc

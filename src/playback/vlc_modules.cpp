@@ -23,26 +23,37 @@ constexpr const char* kCore = "libvlccore.so.9";  // libvlc 3's core
 constexpr int kListVersion = 1;
 
 // Whole kinds of module that only turn data into pictures and sound.
-constexpr std::array<std::string_view, 9> kAllowedKinds = {
-    "audio_filter", "audio_mixer", "codec", "logger", "packetizer", "text_renderer",
-    "video_chroma", "video_filter", "stream_filter"};
+constexpr std::array<std::string_view, 9> kAllowedKinds = {"audio_filter", "audio_mixer",  "codec",
+                                                           "logger",       "packetizer",   "text_renderer",
+                                                           "video_chroma", "video_filter", "stream_filter"};
 // Within other kinds, these alone: network access for the catalogue's schemes, TLS, the picture's
 // outputs.
-constexpr std::array<std::string_view, 13> kAllowedModules = {
-    "access/libhttp_plugin.so",         "access/libhttps_plugin.so",
-    "access/libaccess_mms_plugin.so",   "access/libaccess_realrtsp_plugin.so",
-    "keystore/libmemory_keystore_plugin.so", "misc/libgnutls_plugin.so",
-    "misc/libxml_plugin.so",            "misc/libxdg_screensaver_plugin.so",
-    "misc/libdbus_screensaver_plugin.so", "video_output/libxcb_window_plugin.so",
-    "video_output/libxcb_x11_plugin.so", "video_output/libxcb_xv_plugin.so",
-    "video_output/libvdummy_plugin.so"};
+constexpr std::array<std::string_view, 13> kAllowedModules = {"access/libhttp_plugin.so",
+                                                              "access/libhttps_plugin.so",
+                                                              "access/libaccess_mms_plugin.so",
+                                                              "access/libaccess_realrtsp_plugin.so",
+                                                              "keystore/libmemory_keystore_plugin.so",
+                                                              "misc/libgnutls_plugin.so",
+                                                              "misc/libxml_plugin.so",
+                                                              "misc/libxdg_screensaver_plugin.so",
+                                                              "misc/libdbus_screensaver_plugin.so",
+                                                              "video_output/libxcb_window_plugin.so",
+                                                              "video_output/libxcb_x11_plugin.so",
+                                                              "video_output/libxcb_xv_plugin.so",
+                                                              "video_output/libvdummy_plugin.so"};
 // Demuxers and outputs are allowed but for these: playlists and folders the engine would follow
 // itself, dumps and recordings to disk, subtitle files beside the media.
-constexpr std::array<std::string_view, 11> kRefused = {
-    "demux/libplaylist_plugin.so",  "demux/libdirectory_demux_plugin.so", "demux/libdemuxdump_plugin.so",
-    "demux/libdemux_chromecast_plugin.so", "demux/libsubtitle_plugin.so", "demux/libvobsub_plugin.so",
-    "demux/libnsc_plugin.so",       "stream_filter/librecord_plugin.so", "stream_filter/libdecomp_plugin.so",
-    "audio_output/libafile_plugin.so", "audio_output/libamem_plugin.so"};
+constexpr std::array<std::string_view, 11> kRefused = {"demux/libplaylist_plugin.so",
+                                                       "demux/libdirectory_demux_plugin.so",
+                                                       "demux/libdemuxdump_plugin.so",
+                                                       "demux/libdemux_chromecast_plugin.so",
+                                                       "demux/libsubtitle_plugin.so",
+                                                       "demux/libvobsub_plugin.so",
+                                                       "demux/libnsc_plugin.so",
+                                                       "stream_filter/librecord_plugin.so",
+                                                       "stream_filter/libdecomp_plugin.so",
+                                                       "audio_output/libafile_plugin.so",
+                                                       "audio_output/libamem_plugin.so"};
 
 bool contains(auto& list, std::string_view s) { return std::find(list.begin(), list.end(), s) != list.end(); }
 
@@ -74,7 +85,8 @@ bool makeEngineFolder(const fs::path& dir, const fs::path& systemLibDir) {
         if (ec) return false;
     }
     // The installed module cache still serves: entries of modules not linked here are not used.
-    if (fs::exists(modules / "plugins.dat", ec)) fs::create_symlink(modules / "plugins.dat", dir / "vlc" / "plugins" / "plugins.dat", ec);
+    if (fs::exists(modules / "plugins.dat", ec))
+        fs::create_symlink(modules / "plugins.dat", dir / "vlc" / "plugins" / "plugins.dat", ec);
     return !ec;
 }
 

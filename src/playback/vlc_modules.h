@@ -13,8 +13,8 @@ namespace qc {
 bool isAllowedEngineModule(const std::string& relativePath);
 
 // Makes (once; reused while the installed engine is unchanged) the private engine folder under
-// `cacheRoot` (the user's own; empty: none) from the installed libvlccore in `systemLibDir`, and loads its libvlccore. False
-// when that can't be done; libvlc then runs from the installed folder with every module.
+// `cacheRoot` (the user's own; empty: none) from the installed libvlccore in `systemLibDir`, and loads its libvlccore.
+// False when that can't be done; libvlc then runs from the installed folder with every module.
 bool loadRestrictedEngineCore(const std::string& systemLibDir, const std::string& cacheRoot);
 
 }  // namespace qc

@@ -30,8 +30,8 @@ TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, const std::vector<std:
     setObjectName("WindowsMediaPlayer1");
     setContextMenuPolicy(Qt::NoContextMenu);  // enableContextMenu off
     embed_ = QGuiApplication::platformName() == "xcb";
-    std::vector<std::string> args = {"--quiet", "--no-video-title-show", "--no-snapshot-preview",
-                                     "--no-stats", "--no-lua"};
+    std::vector<std::string> args = {"--quiet", "--no-video-title-show", "--no-snapshot-preview", "--no-stats",
+                                     "--no-lua"};
     if (embed_) args.push_back("--no-xlib");
     else args.insert(args.end(), {"--vout=vdummy", "--aout=adummy"});
     args.insert(args.end(), engineArgs.begin(), engineArgs.end());
@@ -208,9 +208,7 @@ void TWindowsMediaPlayer::reportProbe(bool finished) {
         case QNetworkReply::ConnectionRefusedError:
         case QNetworkReply::UnknownNetworkError:
         case QNetworkReply::NetworkSessionFailedError:
-        case QNetworkReply::TemporaryNetworkFailureError:
-            report.failure = FetchReport::Failure::Refused;
-            break;
+        case QNetworkReply::TemporaryNetworkFailureError: report.failure = FetchReport::Failure::Refused; break;
         default: report.failure = FetchReport::Failure::Other; break;  // cut short: judge what came
         }
     }
@@ -277,7 +275,8 @@ void TWindowsMediaPlayer::onVlcEvent(const libvlc_event_t* ev, void* self) {
     int type = ev->type;
     int cache = type == libvlc_MediaPlayerBuffering ? static_cast<int>(ev->u.media_player_buffering.new_cache) : 0;
     QMetaObject::invokeMethod(
-        player, [player, type, cache] {
+        player,
+        [player, type, cache] {
             guarded([&] {
                 player->statusNumber_ = type == libvlc_MediaPlayerBuffering ? cache : player->statusNumber_;
                 player->engineEvent(type);
@@ -291,9 +290,7 @@ void TWindowsMediaPlayer::engineEvent(int) {
     // Judge by the engine's state now, not by the event: events of a replaced media may still be
     // in the queue.
     switch (vlc->libvlc_media_player_get_state(mp_)) {
-    case libvlc_Opening:
-        setState(kTransitioning);
-        break;
+    case libvlc_Opening: setState(kTransitioning); break;
     case libvlc_Buffering:
         silence_.stop();  // data arrives
         if (!reachedPlaying_ && statusNumber_ < 100) {
@@ -326,11 +323,8 @@ void TWindowsMediaPlayer::engineEvent(int) {
         setState(kMediaEnded);
         setStatus(PlayerStatus::Ended);
         break;
-    case libvlc_Error:
-        candidateFailed(PlayerStatus::CannotPlay);
-        break;
-    case libvlc_NothingSpecial:
-        break;
+    case libvlc_Error: candidateFailed(PlayerStatus::CannotPlay); break;
+    case libvlc_NothingSpecial: break;
     }
 }
 
@@ -367,8 +361,8 @@ void TWindowsMediaPlayer::updatePosition() {
     if (!engineActive_) return;
     libvlc_time_t length = vlc->libvlc_media_player_get_length(mp_);
     bool seekable = vlc->libvlc_media_player_is_seekable(mp_) && length > 0;
-    bar_->showPosition(seekable, vlc->libvlc_media_player_get_position(mp_),
-                       vlc->libvlc_media_player_get_time(mp_), length);
+    bar_->showPosition(seekable, vlc->libvlc_media_player_get_position(mp_), vlc->libvlc_media_player_get_time(mp_),
+                       length);
 }
 
 void TWindowsMediaPlayer::setFullScreen(ControlBool on) {

@@ -81,8 +81,8 @@ private:
     QPointer<QNetworkReply> probe_;
     QByteArray probeData_;
 
-    std::string url_;         // the address last written
-    SourceChooser chooser_;   // what of it, and of what the network said, reaches the engine
+    std::string url_;            // the address last written
+    SourceChooser chooser_;      // what of it, and of what the network said, reaches the engine
     bool engineActive_ = false;  // libvlc holds a media of the current attempt
     bool reachedPlaying_ = false;
 

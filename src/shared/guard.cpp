@@ -19,8 +19,7 @@ const std::string& applicationTitleText() { return title(); }
 
 void showHandlerError(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, QString::fromStdString(title()),
-                    QString::fromStdString(handlerErrorText(message)), QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    QString::fromStdString(handlerErrorText(message)), QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

@@ -133,8 +133,7 @@ bool CurlDownload::DownloadFile(const std::string& address, const std::string& p
         api->setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeout.count()));
         api->setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
         api->setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits_.stallTimeout.count()));
-        api->setopt(c, CURLOPT_TIMEOUT_MS,
-                         static_cast<long>(std::chrono::milliseconds(limits_.totalTimeout).count()));
+        api->setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(std::chrono::milliseconds(limits_.totalTimeout).count()));
         api->setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits_.maxBytes));
         api->setopt(c, CURLOPT_WRITEFUNCTION, writeBody);
         api->setopt(c, CURLOPT_WRITEDATA, &sink);

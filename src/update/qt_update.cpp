@@ -68,9 +68,7 @@ void QtMemo::setText(const std::string& gbk) {
     m_.setPlainText(QString::fromStdString(gbkToUtf8(lines)));
 }
 
-std::string QtMemo::text() const {
-    return utf8ToGbk(replaceAll(m_.toPlainText().toStdString(), "\n", "\r\n"));
-}
+std::string QtMemo::text() const { return utf8ToGbk(replaceAll(m_.toPlainText().toStdString(), "\n", "\r\n")); }
 
 void QtTimer::disable() { t_.stop(); }
 
@@ -82,14 +80,15 @@ void DetachedLauncher::startDetached(const std::string& program) {
     startDetachedAsUser(QString::fromStdString(program), {});
 }
 
-MainWindowUpdate::MainWindowUpdate(QWidget& mainWindow, QPlainTextEdit& m, QTimer& Timer1,
-                                   std::string address, DownloadLimits limits)
-    : download_(limits),
-      memo_(m),
-      boxes_(&mainWindow),
-      host_(mainWindow),
-      timer_(Timer1),
-      ports_{std::move(address), download_, memo_, boxes_, host_, folders_, launcher_} {}
+MainWindowUpdate::MainWindowUpdate(QWidget& mainWindow, QPlainTextEdit& m, QTimer& Timer1, std::string address,
+                                   DownloadLimits limits)
+    : download_(limits), memo_(m), boxes_(&mainWindow), host_(mainWindow), timer_(Timer1), ports_{std::move(address),
+                                                                                                  download_,
+                                                                                                  memo_,
+                                                                                                  boxes_,
+                                                                                                  host_,
+                                                                                                  folders_,
+                                                                                                  launcher_} {}
 
 void MainWindowUpdate::Image3Click() { interactiveCheck(ports_); }
 

@@ -12,16 +12,16 @@
 #include <functional>
 #include <memory>
 
-#include "core/app/app_text.h"
 #include "app/form1.h"
+#include "app/startup.h"
+#include "clips.h"
+#include "core/app/app_text.h"
+#include "core/catalogue/catalogue.h"
+#include "core/playback/player_status.h"
+#include "fakes.h"
+#include "playback/vlc_player.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
-#include "app/startup.h"
-#include "core/catalogue/catalogue.h"
-#include "clips.h"
-#include "fakes.h"
-#include "core/playback/player_status.h"
-#include "playback/vlc_player.h"
 
 using namespace qctest;
 

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "app/form1.h"
-#include "core/catalogue/catalogue.h"
 #include "clips.h"
+#include "core/catalogue/catalogue.h"
 #include "fakes.h"
 #include "playback/vlc_player.h"
 

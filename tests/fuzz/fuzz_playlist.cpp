@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/text/gbk.h"
 #include "core/playback/playlist.h"
+#include "core/text/gbk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -15,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t nl = in.find('\n');
     std::string location = nl == std::string::npos ? "" : in.substr(0, nl);
     std::string rest = nl == std::string::npos ? in : in.substr(nl + 1);
-    int status = rest.size() >= 2 ? 100 + (static_cast<unsigned char>(rest[0]) * 256 + static_cast<unsigned char>(rest[1])) % 500 : 200;
+    int status = rest.size() >= 2
+                     ? 100 + (static_cast<unsigned char>(rest[0]) * 256 + static_cast<unsigned char>(rest[1])) % 500
+                     : 200;
     std::string body = rest.size() >= 2 ? rest.substr(2) : rest;
 
     qc::SourceChooser c;

@@ -63,8 +63,9 @@ TEST_F(HelpTest, AboutWindowAsDesigned) {
         QPoint at;
         int height;
     };
-    for (Want w : {Want{form8->Label3, {72, 16}, 16}, Want{form8->Label1, {32, 48}, 13}, Want{form8->Label4, {32, 96}, 13},
-                   Want{form8->Label5, {32, 120}, 13}, Want{form8->Label6, {32, 144}, 13}, Want{form8->Label7, {8, 168}, 13}}) {
+    for (Want w :
+         {Want{form8->Label3, {72, 16}, 16}, Want{form8->Label1, {32, 48}, 13}, Want{form8->Label4, {32, 96}, 13},
+          Want{form8->Label5, {32, 120}, 13}, Want{form8->Label6, {32, 144}, 13}, Want{form8->Label7, {8, 168}, 13}}) {
         SCOPED_TRACE(w.label->objectName().toStdString());
         EXPECT_EQ(w.label->pos(), w.at);
         EXPECT_GE(w.label->height(), w.height);

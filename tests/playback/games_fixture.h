@@ -24,7 +24,6 @@
 
 namespace qctest {
 
-
 // The engine's switches and scheme must be in place before gui_main creates the QApplication.
 inline const bool kEnginePrepared = (qc::prepareFlashEngine(), true);
 
@@ -33,7 +32,8 @@ inline constexpr int kShowBound = 30000;  // the first movie compiles Ruffle's 1
 inline const QColor kRed(220, 30, 40), kBlue(30, 60, 210), kGreen(40, 190, 70);
 
 inline bool near(QColor a, QColor b) {
-    return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24 && std::abs(a.blue() - b.blue()) < 24;
+    return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24 &&
+           std::abs(a.blue() - b.blue()) < 24;
 }
 
 // Children of this process: the web engine's helpers, once started.
@@ -94,10 +94,11 @@ protected:
     QString pageState() {
         QString state;
         bool done = false;
-        engineView()->page()->runJavaScript("typeof qcState === 'function' ? qcState() : 'loading'", [&](const QVariant& v) {
-            state = v.toString();
-            done = true;
-        });
+        engineView()->page()->runJavaScript("typeof qcState === 'function' ? qcState() : 'loading'",
+                                            [&](const QVariant& v) {
+                                                state = v.toString();
+                                                done = true;
+                                            });
         waitUntil([&] { return done; }, 5000);
         return state;
     }
@@ -107,7 +108,7 @@ protected:
     int players() {
         int n = -1;
         engineView()->page()->runJavaScript("document.querySelectorAll('ruffle-player').length",
-                                    [&](const QVariant& v) { n = v.toInt(); });
+                                            [&](const QVariant& v) { n = v.toInt(); });
         waitUntil([&] { return n >= 0; }, 5000);
         return n;
     }

@@ -143,12 +143,22 @@ TEST_F(Games, TheFirstShowingFillsTheScreenWithTheControlFillingTheWindow) {
     EXPECT_TRUE(waitUntil([&] { return form->frameGeometry().contains(available); }, 5000))
         << "frame " << form->frameGeometry().width() << "x" << form->frameGeometry().height() << " of "
         << available.width() << "x" << available.height();
-    EXPECT_TRUE(waitUntil([&] { return control->geometry() == form->rect() && (!engineView() || engineView()->geometry() == control->rect()); }, 5000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return control->geometry() == form->rect() &&
+                   (!engineView() || engineView()->geometry() == control->rect());
+        },
+        5000));
     EXPECT_TRUE(shows(kRed));
     // At another size the control still fills the window.
     form->showNormal();
     form->setGeometry(204, 157, 544, 375);
-    EXPECT_TRUE(waitUntil([&] { return form->width() == 544 && control->geometry() == form->rect() && (!engineView() || engineView()->geometry() == control->rect()); }, 5000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return form->width() == 544 && control->geometry() == form->rect() &&
+                   (!engineView() || engineView()->geometry() == control->rect());
+        },
+        5000));
     EXPECT_TRUE(shows(kRed));
 }
 
@@ -184,10 +194,12 @@ TEST_F(Games, KeysReachAKeyboardGameWithNoClickFirst) {
     server->route("/keys.swf", movie(makeKeyMovie(kRed, kGreen, 39)));  // 39: the right arrow
     const auto keysReach = [&] {
         if (!shows(kRed)) return false;
-        return waitUntil([&] {
-            typeRight(form.get());
-            return near(centre(), kGreen);
-        }, 10000);
+        return waitUntil(
+            [&] {
+                typeRight(form.get());
+                return near(centre(), kGreen);
+            },
+            10000);
     };
     game("/keys.swf");
     EXPECT_TRUE(keysReach()) << "first showing; " << pageState().toStdString();
@@ -215,8 +227,11 @@ TEST_F(Games, AClickInTheMovieKeepsTheKeysThere) {
     ASSERT_TRUE(shows(kRed));
     QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : engineView();
     QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
-    EXPECT_TRUE(waitUntil([&] {
-        typeRight(form.get());
-        return near(centre(), kGreen);
-    }, 10000)) << pageState().toStdString();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            typeRight(form.get());
+            return near(centre(), kGreen);
+        },
+        10000))
+        << pageState().toStdString();
 }

@@ -18,16 +18,24 @@ TEST_F(GamesOnPublicMovies, TextTypedIntoTheWindowShowsInTheFieldTheMovieFocused
     const QSizeF stage(800, 600);
     const QRectF field(0, 0, 500, 25);
     game("/flash/typing.swf");
-    ASSERT_TRUE(waitUntil([&] { return near(at(stage, {400, 300}), Qt::white); }, kShowBound)) << pageState().toStdString();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return near(at(stage, {400, 300}), Qt::white);
+        },
+        kShowBound))
+        << pageState().toStdString();
     QTest::qWait(500);
     const int before = inked(stage, field, Qt::white);  // the border and the caret
     int after = before;
-    EXPECT_TRUE(waitUntil([&] {
-        for (const char c : std::string("WWWWMMMM")) QTest::keyClick(form->windowHandle(), c);
-        QTest::qWait(150);
-        after = inked(stage, field, Qt::white);
-        return after > before + 300;  // a caret is some 20 pixels, a typed letter more
-    }, 10000)) << "inked before " << before << ", after " << after << "; " << pageState().toStdString();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            for (const char c : std::string("WWWWMMMM")) QTest::keyClick(form->windowHandle(), c);
+            QTest::qWait(150);
+            after = inked(stage, field, Qt::white);
+            return after > before + 300;  // a caret is some 20 pixels, a typed letter more
+        },
+        10000))
+        << "inked before " << before << ", after " << after << "; " << pageState().toStdString();
     // Only where the field is: the stage below stays white.
     EXPECT_EQ(inked(stage, {0, 100, 800, 400}, Qt::white), 0);
 }
@@ -45,7 +53,11 @@ TEST_F(GamesOnPublicMovies, AMovieShowsThePictureItLoadsFromBesideIt) {
     server->route("/flash/image.png", png(image));
     game("/flash/loader.swf");
     ASSERT_TRUE(waitUntil([&] { return near(at(stage, {80, 80}), red); }, kShowBound)) << pageState().toStdString();
-    EXPECT_TRUE(waitUntil([&] { return near(at(stage, {6, 6}), grey); }, 10000))
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return near(at(stage, {6, 6}), grey);
+        },
+        10000))
         << at(stage, {6, 6}).name().toStdString() << "; " << seen();
     EXPECT_EQ(requestsFor("/flash/image.png"), 1u) << seen();
     EXPECT_TRUE(near(at(stage, {80, 80}), red));

@@ -24,9 +24,17 @@ TEST_F(GamesOnPublicMovies, AStage3DMovieDrawsItsTriangles) {
     server->route("/flash/stage3d.swf", movie(swf));
     const QSizeF stage(550, 400);
     game("/flash/stage3d.swf");
-    ASSERT_TRUE(waitUntil([&] { return near(at(stage, {450, 300}), QColor(0, 255, 0)); }, kShowBound))
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return near(at(stage, {450, 300}), QColor(0, 255, 0));
+        },
+        kShowBound))
         << pageState().toStdString();
-    EXPECT_TRUE(waitUntil([&] { return darkGrey(at(stage, {20, 100})); }, kShowBound))
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return darkGrey(at(stage, {20, 100}));
+        },
+        kShowBound))
         << "left of the triangles: " << at(stage, {20, 100}).name().toStdString();
     EXPECT_TRUE(darkGrey(at(stage, {300, 100}))) << at(stage, {300, 100}).name().toStdString();
     EXPECT_TRUE(blueDominant(at(stage, {160, 8}))) << at(stage, {160, 8}).name().toStdString();

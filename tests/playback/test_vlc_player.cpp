@@ -6,8 +6,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSlider>
@@ -17,10 +17,10 @@
 #include <memory>
 
 #include "clips.h"
-#include "files.h"
 #include "core/playback/player_status.h"
 #include "core/playback/source_chooser.h"
 #include "core/text/gbk.h"
+#include "files.h"
 #include "hostile_server.h"
 #include "http_server.h"
 #include "playback/video_surface.h"
@@ -42,18 +42,19 @@ protected:
         server->route("/clip.wmv", {200, "video/x-ms-wmv", clip});
         server->route("/other.wmv", {200, "video/x-ms-wmv", other});
         const std::string ref = server->url("/clip.wmv");
-        server->route("/live.asx", {200, "video/x-ms-asf",
-                                    "<ASX version=\"3.0\"><Entry><Title>live</Title><Ref href=\"" + ref + "\"/></Entry></ASX>"});
+        server->route("/live.asx",
+                      {200, "video/x-ms-asf",
+                       "<ASX version=\"3.0\"><Entry><Title>live</Title><Ref href=\"" + ref + "\"/></Entry></ASX>"});
         server->route("/list.php", {200, "text/html",
                                     "\r\n<asx version=\"3.0\">\n<entry><ref href=\"" + ref + "\" /></entry></asx>"});
         server->route("/gbk.asx", {200, "text/plain",
                                    qc::utf8ToGbk("<asx><entry><title>凤凰卫视中文台</title><author>晴川</author>"
-                                                 "<ref href=\"" + ref + "\"/></entry></asx>")});
-        server->route("/fallback.asx",
-                      {200, "video/x-ms-asf",
-                       "<asx><entry><ref href=\"http://127.0.0.1:" + std::to_string(refusedPort()) +
-                           "/gone.wmv\"/><ref href=\"" + server->url("/missing.wmv") + "\"/><ref href=\"" + ref +
-                           "\"/></entry></asx>"});
+                                                 "<ref href=\"" +
+                                                 ref + "\"/></entry></asx>")});
+        server->route("/fallback.asx", {200, "video/x-ms-asf",
+                                        "<asx><entry><ref href=\"http://127.0.0.1:" + std::to_string(refusedPort()) +
+                                            "/gone.wmv\"/><ref href=\"" + server->url("/missing.wmv") +
+                                            "\"/><ref href=\"" + ref + "\"/></entry></asx>"});
         server->route("/reference", {200, "video/x-ms-asf", "[Reference]\r\nRef1=" + ref + "\r\n"});
         server->route("/empty.asx", {200, "video/x-ms-asf", "<asx version=\"3.0\"></asx>"});
         Reply stall;
@@ -107,7 +108,8 @@ TEST_F(Player, StartsWithTheStoredSettings) {
 }
 
 TEST_F(Player, PlaysADirectFileAndEveryKindOfPlaylist) {
-    for (const char* path : {"/clip.wmv", "/live.asx", "/list.php?id=7&fmt=asx", "/gbk.asx", "/fallback.asx", "/reference"}) {
+    for (const char* path :
+         {"/clip.wmv", "/live.asx", "/list.php?id=7&fmt=asx", "/gbk.asx", "/fallback.asx", "/reference"}) {
         SCOPED_TRACE(path);
         player->setUrl(server->url(path));
         EXPECT_TRUE(reaches(qc::kPlaying)) << player->statusLine().toStdString();
@@ -123,8 +125,8 @@ TEST_F(Player, PlaysADirectFileAndEveryKindOfPlaylist) {
 double litShare(qc::TWindowsMediaPlayer* player) {
     auto* video = player->findChild<qc::VideoSurface*>();
     QPoint at = video->mapToGlobal(QPoint(0, 0));
-    QImage shot = QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), video->width(), video->height())
-                      .toImage();
+    QImage shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), video->width(), video->height()).toImage();
     int lit = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) lit += qGray(shot.pixel(x, y)) > 40;
@@ -159,8 +161,8 @@ TEST_F(Player, ANewUrlReplacesWhatPlays) {
     ASSERT_TRUE(reaches(qc::kPlaying));
     size_t before = server->requests().size();
     player->setUrl(server->url("/other.wmv"));
-    EXPECT_TRUE(waitUntil([&] { return player->playState() == qc::kPlaying &&
-                                       server->requests().size() > before; }, kPlayBound));
+    EXPECT_TRUE(waitUntil([&] { return player->playState() == qc::kPlaying && server->requests().size() > before; },
+                          kPlayBound));
     auto seen = server->requests();
     EXPECT_NE(std::find(seen.begin() + before, seen.end(), "GET /other.wmv"), seen.end());
     // The same address again is played again.
@@ -239,8 +241,13 @@ TEST_F(Player, DoubleClicksReportButtonShiftAndPosition) {
 TEST_F(Player, RapidReplacementEndsInTheLastAddressesState) {
     const std::string refused = "http://127.0.0.1:" + std::to_string(refusedPort()) + "/x.wmv";
     const std::string mmsRefused = "mms://127.0.0.1:" + std::to_string(refusedPort()) + "/live";
-    const std::vector<std::string> mix = {server->url("/clip.wmv"), "", refused, server->url("/stall"),
-                                          server->url("/live.asx"), mmsRefused, server->url("/other.wmv"),
+    const std::vector<std::string> mix = {server->url("/clip.wmv"),
+                                          "",
+                                          refused,
+                                          server->url("/stall"),
+                                          server->url("/live.asx"),
+                                          mmsRefused,
+                                          server->url("/other.wmv"),
                                           server->url("/missing.wmv")};
     for (int i = 0; i < 500; ++i) {
         player->setUrl(mix[i % mix.size()]);
@@ -346,8 +353,9 @@ TEST_F(PlayerBoundary, SilentSourcesCostTheSilenceBoundAndTheChoiceItsDeadline) 
     t.start();
     // 64 refs that accept and never answer: one deadline for the whole choice, not 64 time-outs.
     player->setUrl(hostile->url("/silent-refs.asx"));
-    EXPECT_TRUE(waitUntil([&] { return player->statusLine() == QString::fromStdString(
-                                           qc::statusText(qc::PlayerStatus::TryingNext)); }, 5000));
+    EXPECT_TRUE(waitUntil(
+        [&] { return player->statusLine() == QString::fromStdString(qc::statusText(qc::PlayerStatus::TryingNext)); },
+        5000));
     expectFailure(qc::PlayerStatus::TimedOut);
     EXPECT_LT(t.elapsed(), 4000 + 2000);
     // A silent first source is given up after the silence bound and the next one plays.
@@ -425,9 +433,9 @@ protected:
         port = refusedPort();
         mmsh = new QProcess;
         // VLC refuses to run as root: an unprivileged user, and exec'd, so its PID is ours to end.
-        mmsh->start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "cvlc", "-I", "dummy",
-                                  "--no-lua", "--quiet", clip,
-                                  QString("--sout=#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1/live}").arg(port)});
+        mmsh->start("setpriv",
+                    {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "cvlc", "-I", "dummy", "--no-lua",
+                     "--quiet", clip, QString("--sout=#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1/live}").arg(port)});
         mmsh->waitForStarted(5000);
         ready = waitUntil([] { return acceptsConnections(port); }, 15000);
     }
@@ -438,7 +446,9 @@ protected:
         delete dir;
         Player::TearDownTestSuite();
     }
-    std::string address(const char* scheme) { return std::string(scheme) + "://127.0.0.1:" + std::to_string(port) + "/live"; }
+    std::string address(const char* scheme) {
+        return std::string(scheme) + "://127.0.0.1:" + std::to_string(port) + "/live";
+    }
 
     static QTemporaryDir* dir;
     static QProcess* mmsh;

@@ -16,7 +16,8 @@ QString childSees() {
     QTemporaryDir dir;
     const QString out = dir.filePath("seen");
     const bool started = qc::startDetachedAsUser(
-        "/bin/sh", {"-c", "printf '%s %s' \"${QC_USERS--}\" \"${QC_NEW--}\" >\"$0.part\" && mv \"$0.part\" \"$0\"", out});
+        "/bin/sh",
+        {"-c", "printf '%s %s' \"${QC_USERS--}\" \"${QC_NEW--}\" >\"$0.part\" && mv \"$0.part\" \"$0\"", out});
     if (!started) return "not started";
     if (!qctest::waitUntil([&] { return QFile::exists(out); }, 10000)) return "nothing written";
     QFile f(out);

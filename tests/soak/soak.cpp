@@ -19,13 +19,13 @@
 #include <random>
 
 #include "app/form1.h"
-#include "shared/xdg_shell.h"
 #include "core/catalogue/catalogue.h"
 #include "help/form8.h"
 #include "playback/form4.h"
 #include "playback/lazy_flash.h"
 #include "playback/vlc_player.h"
 #include "proc_memory.h"
+#include "shared/xdg_shell.h"
 
 namespace {
 
@@ -157,12 +157,13 @@ int main(int argc, char** argv) {
                 missing);
     std::printf("soak: shell calls %d for %zu browse choices, %d with other than one argument: %s\n", calls,
                 browsed.size(), badCalls, shellOk ? "as stored" : "MISMATCH");
-    std::printf("soak: longest action %lld ms, longest event-loop stall %lld ms\n", static_cast<long long>(longestAction),
-                static_cast<long long>(longestStall));
-    std::printf("soak: resident memory start %ld MB, middle %ld MB, end %ld MB; with the engine's processes "
-                "(PSS) %ld / %ld / %ld MB\n",
-                start.rssKb / 1024, middle.rssKb / 1024, end.rssKb / 1024, start.pssKb / 1024, middle.pssKb / 1024,
-                end.pssKb / 1024);
+    std::printf("soak: longest action %lld ms, longest event-loop stall %lld ms\n",
+                static_cast<long long>(longestAction), static_cast<long long>(longestStall));
+    std::printf(
+        "soak: resident memory start %ld MB, middle %ld MB, end %ld MB; with the engine's processes "
+        "(PSS) %ld / %ld / %ld MB\n",
+        start.rssKb / 1024, middle.rssKb / 1024, end.rssKb / 1024, start.pssKb / 1024, middle.pssKb / 1024,
+        end.pssKb / 1024);
     std::printf("soak: player state at the end %d, status \"%s\"\n", form1.WindowsMediaPlayer1->playState(),
                 form1.WindowsMediaPlayer1->statusLine().toStdString().c_str());
     const bool ok = missing == 0 && shellOk && memoryOk && waitsOk;

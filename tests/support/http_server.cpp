@@ -167,13 +167,12 @@ void HttpServer::serve(int fd) {
     }
     if (reply.mode == Reply::Mode::Stall) {
         // Accept and never answer: wait until the client or the server gives up.
-        while (!stopping_ && ::recv(fd, buf, sizeof buf, 0) > 0) {
-        }
+        while (!stopping_ && ::recv(fd, buf, sizeof buf, 0) > 0) {}
     } else if (reply.mode != Reply::Mode::Drop) {
         // "Range: bytes=N-" on a plain body: the rest from N, so that players can seek.
         size_t from = 0;
         if (size_t r = request.find("\r\nRange: bytes="); r != std::string::npos && reply.status == 200 &&
-                                                              reply.mode == Reply::Mode::Normal && reply.repeatBody == 1) {
+                                                          reply.mode == Reply::Mode::Normal && reply.repeatBody == 1) {
             from = std::min<size_t>(std::strtoull(request.c_str() + r + 15, nullptr, 10), reply.body.size());
             reply.headers.push_back("Content-Range: bytes " + std::to_string(from) + "-" +
                                     std::to_string(reply.body.size() - 1) + "/" + std::to_string(reply.body.size()));

@@ -18,9 +18,9 @@ struct Reply {
     std::string contentType = "application/octet-stream";
     std::string body;
     Mode mode = Mode::Normal;
-    size_t truncateAt = 0;      // Truncate: bytes of the body sent before the connection closes
-    size_t repeatBody = 1;      // the body is sent this many times (a large answer without the memory)
-    int trickleMs = 0;          // Trickle: the head at once, then one byte of the body this often
+    size_t truncateAt = 0;  // Truncate: bytes of the body sent before the connection closes
+    size_t repeatBody = 1;  // the body is sent this many times (a large answer without the memory)
+    int trickleMs = 0;      // Trickle: the head at once, then one byte of the body this often
     bool sendCorsHeaders = false;
     // Extra header lines, each "Name: value" (a redirect's Location, say).
     std::vector<std::string> headers;
@@ -30,9 +30,9 @@ struct Reply {
 
 class HttpServer {
 public:
-    HttpServer();   // listens on an ephemeral port of 127.0.0.1
+    HttpServer();                   // listens on an ephemeral port of 127.0.0.1
     explicit HttpServer(int port);  // listens on this port of 127.0.0.1
-    ~HttpServer();  // ends every connection and joins its threads
+    ~HttpServer();                  // ends every connection and joins its threads
 
     int port() const { return port_; }
     std::string url(const std::string& path) const;

@@ -8,24 +8,24 @@
 #include <unistd.h>
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <chrono>
 #include <filesystem>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <memory>
 
-#include "core/app/app_text.h"
 #include "app/form1.h"
+#include "core/app/app_text.h"
 #include "core/text/gbk.h"
 #include "fakes.h"
 #include "files.h"
@@ -96,9 +96,7 @@ private:
         case Press::Ok:
             if (only) only->click();
             break;
-        case Press::Escape:
-            QTest::keyClick(box, Qt::Key_Escape);
-            break;
+        case Press::Escape: QTest::keyClick(box, Qt::Key_Escape); break;
         case Press::CloseBox:
             // As the window manager's close box does: a close request to the window.
             QCoreApplication::postEvent(box->windowHandle(), new QCloseEvent);
@@ -147,15 +145,15 @@ TEST_P(MessageBoxTest, OneOkButtonCentredModalAndEveryWayOfClosingReturns) {
     EXPECT_TRUE(s.closed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boxes, MessageBoxTest,
-    ::testing::Values(BoxCase{"InformationOk", qc::MessageKind::Information, Press::Ok},
-                      BoxCase{"InformationEscape", qc::MessageKind::Information, Press::Escape},
-                      BoxCase{"InformationCloseBox", qc::MessageKind::Information, Press::CloseBox},
-                      BoxCase{"ConfirmOk", qc::MessageKind::Confirmation, Press::Ok},
-                      BoxCase{"ConfirmEscape", qc::MessageKind::Confirmation, Press::Escape},
-                      BoxCase{"ConfirmCloseBox", qc::MessageKind::Confirmation, Press::CloseBox}),
-    [](const ::testing::TestParamInfo<BoxCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Boxes, MessageBoxTest,
+                         ::testing::Values(BoxCase{"InformationOk", qc::MessageKind::Information, Press::Ok},
+                                           BoxCase{"InformationEscape", qc::MessageKind::Information, Press::Escape},
+                                           BoxCase{"InformationCloseBox", qc::MessageKind::Information,
+                                                   Press::CloseBox},
+                                           BoxCase{"ConfirmOk", qc::MessageKind::Confirmation, Press::Ok},
+                                           BoxCase{"ConfirmEscape", qc::MessageKind::Confirmation, Press::Escape},
+                                           BoxCase{"ConfirmCloseBox", qc::MessageKind::Confirmation, Press::CloseBox}),
+                         [](const ::testing::TestParamInfo<BoxCase>& i) { return std::string(i.param.name); });
 
 // ---- the memo ---------------------------------------------------------------------------------
 
@@ -319,23 +317,29 @@ TEST_P(ServedDescriptorTest, Silent) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Served, ServedDescriptorTest,
-    ::testing::Values(
-        Served{"TagThenAnything", "1.31\r\n" + qc::utf8ToGbk("新版本说明") + "\r\n", true, "1.31\n新版本说明\n"},
-        Served{"TagAlone", "1.31", true, "1.31"},
-        Served{"Older", "1.30\r\n", false, "1.30\n"},
-        Served{"LeadingV", "V1.31", false, "V1.31"},
-        Served{"Empty", "", false, ""},
-        Served{"ThreeBytes", "1.3", false, "1.3"},
-        Served{"LeadingEmptyLine", "\r\n1.31", false, "\n1.31"},
-        Served{"ByteOrderMark", "\xEF\xBB\xBF" "1.31", false, qc::gbkToUtf8("\xEF\xBB\xBF" "1.31")},
-        Served{"CrOnly", "1.31\rsecond\r", true, "1.31\nsecond\n"},
-        Served{"LfOnly", "1.31\nsecond\n", true, "1.31\nsecond\n"},
-        Served{"CrInsideTheTag", "1.3\r1", false, "1.3\n1"},
-        Served{"NulAfterTheTag", "1.31\0hidden"s, true, "1.31"},
-        Served{"NulInsideTheTag", "1.3\0" "1"s, false, "1.3"}),
-    [](const ::testing::TestParamInfo<Served>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Served, ServedDescriptorTest,
+                         ::testing::Values(Served{"TagThenAnything", "1.31\r\n" + qc::utf8ToGbk("新版本说明") + "\r\n",
+                                                  true, "1.31\n新版本说明\n"},
+                                           Served{"TagAlone", "1.31", true, "1.31"},
+                                           Served{"Older", "1.30\r\n", false, "1.30\n"},
+                                           Served{"LeadingV", "V1.31", false, "V1.31"}, Served{"Empty", "", false, ""},
+                                           Served{"ThreeBytes", "1.3", false, "1.3"},
+                                           Served{"LeadingEmptyLine", "\r\n1.31", false, "\n1.31"},
+                                           Served{"ByteOrderMark",
+                                                  "\xEF\xBB\xBF"
+                                                  "1.31",
+                                                  false,
+                                                  qc::gbkToUtf8("\xEF\xBB\xBF"
+                                                                "1.31")},
+                                           Served{"CrOnly", "1.31\rsecond\r", true, "1.31\nsecond\n"},
+                                           Served{"LfOnly", "1.31\nsecond\n", true, "1.31\nsecond\n"},
+                                           Served{"CrInsideTheTag", "1.3\r1", false, "1.3\n1"},
+                                           Served{"NulAfterTheTag", "1.31\0hidden"s, true, "1.31"},
+                                           Served{"NulInsideTheTag",
+                                                  "1.3\0"
+                                                  "1"s,
+                                                  false, "1.3"}),
+                         [](const ::testing::TestParamInfo<Served>& i) { return std::string(i.param.name); });
 
 struct Failing {
     const char* name;
@@ -389,9 +393,10 @@ INSTANTIATE_TEST_SUITE_P(
         Failing{"ServerError", [](CheckTest& t) { t.server.route("/update.txt", {.status = 500, .body = "1.30"}); }},
         Failing{"Refused",
                 [](CheckTest& t) {
-                    t.server.route("/elsewhere", {.status = 302,
-                                                  .headers = {"Location: http://127.0.0.1:" +
-                                                              std::to_string(refusedPort()) + "/update.txt"}});
+                    t.server.route(
+                        "/elsewhere",
+                        {.status = 302,
+                         .headers = {"Location: http://127.0.0.1:" + std::to_string(refusedPort()) + "/update.txt"}});
                     t.server.route("/update.txt", {.status = 302, .headers = {"Location: /elsewhere"}});
                 }},
         Failing{"NeverAnswers", [](CheckTest& t) { t.server.route("/update.txt", {.mode = Reply::Mode::Stall}); }},
@@ -402,7 +407,8 @@ INSTANTIATE_TEST_SUITE_P(
                 }},
         Failing{"HundredMegabytes",
                 [](CheckTest& t) {
-                    t.server.route("/update.txt", {.body = "1.30" + std::string((1 << 20) - 4, 'x'), .repeatBody = 100});
+                    t.server.route("/update.txt",
+                                   {.body = "1.30" + std::string((1 << 20) - 4, 'x'), .repeatBody = 100});
                 }},
         Failing{"FolderNotWritable",
                 [](CheckTest& t) {
@@ -414,8 +420,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CheckTest, RefusedPortDirectly) {
     BoxAnswerer answer(Press::Ok);
-    qc::UpdatePorts p{"http://127.0.0.1:" + std::to_string(refusedPort()) + "/update.txt", download, memo, boxes, host,
-                      folders, launcher};
+    qc::UpdatePorts p{"http://127.0.0.1:" + std::to_string(refusedPort()) + "/update.txt",
+                      download,
+                      memo,
+                      boxes,
+                      host,
+                      folders,
+                      launcher};
     qc::interactiveCheck(p);
     EXPECT_EQ(boxesSeen(answer), (Boxes{{"Information", "网络连接失败，请稍候重试。"}}));
     EXPECT_EQ(readFile(descriptor()), kOld);

@@ -113,9 +113,9 @@ TEST_F(FoldersTest, MakeFolderMakesTheMissingOnesForTheUserAlone) {
     EXPECT_TRUE(std::filesystem::is_directory(dir + "/a/b/qingchuan"));
     EXPECT_EQ(modeOf(dir + "/a"), 0700u);
     EXPECT_EQ(modeOf(dir + "/a/b/qingchuan"), 0700u);
-    EXPECT_EQ(modeOf(dir), 0755u);  // what was there stays as it was
+    EXPECT_EQ(modeOf(dir), 0755u);                             // what was there stays as it was
     EXPECT_TRUE(folders.makeFolder(dir + "/a/b/qingchuan/"));  // again: already there
-    EXPECT_TRUE(folders.makeFolder(dir + "/c"));                // no separator at the end
+    EXPECT_TRUE(folders.makeFolder(dir + "/c"));               // no separator at the end
     EXPECT_TRUE(std::filesystem::is_directory(dir + "/c"));
 }
 

@@ -53,8 +53,7 @@ int serve(int port, const char* path, const char* file, const char* logPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 6 && std::strcmp(argv[1], "serve") == 0)
-        return serve(std::atoi(argv[2]), argv[3], argv[4], argv[5]);
+    if (argc == 6 && std::strcmp(argv[1], "serve") == 0) return serve(std::atoi(argv[2]), argv[3], argv[4], argv[5]);
     if (argc == 4 && std::strcmp(argv[1], "box") == 0) {
         QApplication app(argc, argv);
         const bool info = std::strcmp(argv[2], "information") == 0;

@@ -39,8 +39,8 @@ std::string startupErrorText(std::string_view kind, std::string_view module, std
     char where[2 + 2 * sizeof(std::uintptr_t) + 1];
     std::snprintf(where, sizeof where, "%0*llX", static_cast<int>(2 * sizeof(std::uintptr_t)),
                   static_cast<unsigned long long>(address));
-    std::string text = "Exception " + std::string(kind) + " in module " + std::string(module) +
-                       " at " + where + ".\n" + std::string(message);
+    std::string text = "Exception " + std::string(kind) + " in module " + std::string(module) + " at " + where + ".\n" +
+                       std::string(message);
     if (text.back() != '.') text += '.';
     return text;
 }

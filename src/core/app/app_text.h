@@ -18,7 +18,7 @@ std::string applicationTitle(std::string_view executablePath);
 std::string handlerErrorText(std::string_view message);
 
 // The "Application Error" box of a failed start-up.
-std::string startupErrorText(std::string_view errorKind, std::string_view module,
-                             std::uintptr_t codeAddress, std::string_view message);
+std::string startupErrorText(std::string_view errorKind, std::string_view module, std::uintptr_t codeAddress,
+                             std::string_view message);
 
 }  // namespace qc

@@ -32,8 +32,7 @@ std::vector<std::string_view> splitTabs(std::string_view line) {
 
 class Parser {
 public:
-    Parser(std::string_view source, std::unordered_set<std::string>& names)
-        : source_(source), names_(names) {}
+    Parser(std::string_view source, std::unordered_set<std::string>& names) : source_(source), names_(names) {}
 
     Entry parse(std::string_view text) {
         // stack[d-1] is the open entry at depth d; only the deepest one ever gains children, so
@@ -121,8 +120,7 @@ const Entry* findIn(const Entry& e, std::string_view name) {
 
 std::string_view actionName(Action a) { return kActionNames[static_cast<size_t>(a)]; }
 
-Catalogue Catalogue::parse(const std::vector<std::string_view>& texts,
-                           const std::vector<std::string_view>& sources) {
+Catalogue Catalogue::parse(const std::vector<std::string_view>& texts, const std::vector<std::string_view>& sources) {
     Catalogue c;
     std::unordered_set<std::string> names;
     c.menus_.reserve(texts.size());

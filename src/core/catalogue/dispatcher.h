@@ -1,11 +1,11 @@
 #pragma once
 // Performs an entry's action with the entry's address.
 
-#include "core/ports/shell.h"
-#include "core/ports/secondary_window.h"
 #include "core/catalogue/catalogue.h"
 #include "core/ports/flash_control.h"
 #include "core/ports/media_player.h"
+#include "core/ports/secondary_window.h"
+#include "core/ports/shell.h"
 
 namespace qc {
 

@@ -34,7 +34,8 @@ std::optional<std::string> unescape(std::string_view v) {
         const std::string_view name = v.substr(i + 1, semi - i - 1);
         if (auto it = kNamed.find(name); it != kNamed.end()) {
             out += it->second;
-        } else if (name.size() > 1 && name[0] == '#' && name.find_first_not_of("0123456789", 1) == std::string_view::npos) {
+        } else if (name.size() > 1 && name[0] == '#' &&
+                   name.find_first_not_of("0123456789", 1) == std::string_view::npos) {
             const int code = std::stoi(std::string(name.substr(1)));
             if (code < 0x20 || code > 0x7e) return std::nullopt;
             out += char(code);
@@ -96,9 +97,8 @@ bool domainMatches(std::string_view rule, const WebAddress& movie) {
         if (movie.hostIsIp) return false;
         const std::string_view suffix = rule.substr(2);
         const std::string_view host = movie.host;
-        return host == suffix ||
-               (host.size() > suffix.size() && host.substr(host.size() - suffix.size()) == suffix &&
-                host[host.size() - suffix.size() - 1] == '.');
+        return host == suffix || (host.size() > suffix.size() && host.substr(host.size() - suffix.size()) == suffix &&
+                                  host[host.size() - suffix.size() - 1] == '.');
     }
     return rule == movie.host || (movie.host.find(':') != std::string::npos && rule == movie.hostInUrl());
 }

@@ -20,13 +20,13 @@ namespace qc {
 class FlashSandbox {
 public:
     struct Limits {
-        uint64_t bytesPerDownload = 64ull << 20;   // no game comes near this
-        uint64_t bytesInFlight = 96ull << 20;      // across the movie's unfinished downloads
-        uint64_t bytesPerMovie = 128ull << 20;     // everything the movie loads, over its life
-        size_t parallel = 4;                        // downloads running at once
-        size_t waiting = 64;                        // downloads queued for a slot
-        size_t otherOrigins = 16;                   // hosts whose policy the movie may ask for
-        size_t sendBytes = 64 << 10;                // data a movie sends in one request
+        uint64_t bytesPerDownload = 64ull << 20;  // no game comes near this
+        uint64_t bytesInFlight = 96ull << 20;     // across the movie's unfinished downloads
+        uint64_t bytesPerMovie = 128ull << 20;    // everything the movie loads, over its life
+        size_t parallel = 4;                      // downloads running at once
+        size_t waiting = 64;                      // downloads queued for a slot
+        size_t otherOrigins = 16;                 // hosts whose policy the movie may ask for
+        size_t sendBytes = 64 << 10;              // data a movie sends in one request
     };
 
     enum class Verdict {
@@ -76,7 +76,7 @@ private:
     std::optional<AddressClass> movieClass_;  // known from the movie's own first load
     std::map<std::string, Policy> policies_;  // by origin, for this movie
     DownloadId lastId_ = 0;
-    std::map<DownloadId, uint64_t> held_;     // running downloads and their bytes
+    std::map<DownloadId, uint64_t> held_;  // running downloads and their bytes
     std::deque<DownloadId> queue_;
     uint64_t inFlight_ = 0;
     uint64_t movieBytes_ = 0;

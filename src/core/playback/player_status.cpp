@@ -34,10 +34,8 @@ bool isFailure(PlayerStatus s) {
     case PlayerStatus::TimedOut:
     case PlayerStatus::EmptyPlaylist:
     case PlayerStatus::BadPlaylist:
-    case PlayerStatus::CannotPlay:
-        return true;
-    default:
-        return false;
+    case PlayerStatus::CannotPlay: return true;
+    default: return false;
     }
 }
 

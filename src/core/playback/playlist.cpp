@@ -170,8 +170,7 @@ void parseReference(std::string_view text, std::string_view base, Playlist& out)
         size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
         std::string_view key = trim(line.substr(3, eq - 3));
-        if (key.empty() || !std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
+        if (key.empty() || !std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
         std::string_view value = trim(line.substr(eq + 1));
         if (!value.empty()) out.refs.push_back(resolveAddress(base, value));
     }

@@ -10,8 +10,7 @@ namespace qc {
 
 namespace {
 
-constexpr std::array<std::string_view, 7> kNetworkSchemes = {"http", "https", "mms", "mmsh",
-                                                              "mmst", "mmsu", "rtsp"};
+constexpr std::array<std::string_view, 7> kNetworkSchemes = {"http", "https", "mms", "mmsh", "mmst", "mmsu", "rtsp"};
 constexpr std::size_t kHeadBytes = 64;  // enough to tell media from a playlist
 
 std::string_view schemeOf(std::string_view address) {
@@ -55,9 +54,8 @@ PlayerStatus statusOf(FetchReport::Failure f) {
 
 bool isAllowedScheme(std::string_view address) {
     std::string_view scheme = schemeOf(address);
-    return std::any_of(kNetworkSchemes.begin(), kNetworkSchemes.end(), [&](std::string_view s) {
-        return scheme.size() == s.size() && startsWithNoCase(scheme, s);
-    });
+    return std::any_of(kNetworkSchemes.begin(), kNetworkSchemes.end(),
+                       [&](std::string_view s) { return scheme.size() == s.size() && startsWithNoCase(scheme, s); });
 }
 
 bool isAllowedAddress(std::string_view address) {
@@ -120,9 +118,8 @@ Step SourceChooser::fetched(const FetchReport& r) {
         if (r.failure != FetchReport::Failure::None || r.complete) return failed(statusOf(r.failure));
         return {Step::Kind::Read};
     }
-    if (r.status >= 400) return failed(r.status == 404 || r.status == 410 ? PlayerStatus::NotFound
-                                                                          : PlayerStatus::HttpError,
-                                       r.status);
+    if (r.status >= 400)
+        return failed(r.status == 404 || r.status == 410 ? PlayerStatus::NotFound : PlayerStatus::HttpError, r.status);
     if (r.status >= 300 && r.status < 400) {
         if (r.location.empty()) return failed(PlayerStatus::HttpError, r.status);
         std::string target = resolveAddress(current_, r.location);

@@ -40,7 +40,7 @@ bool isAllowedAddress(std::string_view address);
 struct FetchReport {
     enum class Failure { None, HostNotFound, Refused, TimedOut, Other };
     Failure failure = Failure::None;
-    int status = 0;  // 0 until an answer arrived
+    int status = 0;                                     // 0 until an answer arrived
     std::string contentType, server, pragma, location;  // header values as sent
     // What came of the body so far, at most kMaxPlaylistBytes + 1 bytes; the fetch's own
     // buffer, looked at during the call and not kept.

@@ -41,8 +41,7 @@ bool endsInNumber(std::string_view host) {
     const std::string_view last = host.substr(host.rfind('.') + 1);
     if (last.empty()) return false;
     if (std::all_of(last.begin(), last.end(), isDigit)) return true;
-    return last.size() >= 2 && last[0] == '0' && last[1] == 'x' &&
-           std::all_of(last.begin() + 2, last.end(), isHex);
+    return last.size() >= 2 && last[0] == '0' && last[1] == 'x' && std::all_of(last.begin() + 2, last.end(), isHex);
 }
 
 std::optional<std::string> parseIpv4(std::string_view host) {
@@ -100,7 +99,8 @@ std::optional<std::string> parseName(std::string_view host) {
 
 AddressClass classifyV4(uint32_t a) {
     const auto in = [a](uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
-    if (in(0x00000000, 8) || in(0xe0000000, 4) || in(0xf0000000, 4) || in(0xc0000000, 24)) return AddressClass::Forbidden;
+    if (in(0x00000000, 8) || in(0xe0000000, 4) || in(0xf0000000, 4) || in(0xc0000000, 24))
+        return AddressClass::Forbidden;
     if (in(0x7f000000, 8)) return AddressClass::Loopback;
     if (in(0xa9fe0000, 16)) return AddressClass::LinkLocal;
     if (in(0x0a000000, 8) || in(0xac100000, 12) || in(0xc0a80000, 16) || in(0x64400000, 10) || in(0xc6120000, 15))
@@ -115,9 +115,10 @@ AddressClass classifyV6(const uint8_t* b) {
     static constexpr std::array<uint8_t, 12> kNat64 = {0, 0x64, 0xff, 0x9b, 0, 0, 0, 0, 0, 0, 0, 0};
     if (std::equal(kMapped.begin(), kMapped.end(), b) || std::equal(kNat64.begin(), kNat64.end(), b))
         return classifyV4(v4At(b + 12));
-    if (std::all_of(b, b + 15, [](uint8_t x) { return x == 0; })) return b[15] == 1 ? AddressClass::Loopback : AddressClass::Forbidden;
+    if (std::all_of(b, b + 15, [](uint8_t x) { return x == 0; }))
+        return b[15] == 1 ? AddressClass::Loopback : AddressClass::Forbidden;
     if (std::all_of(b, b + 12, [](uint8_t x) { return x == 0; })) return AddressClass::Forbidden;  // IPv4-compatible
-    if (b[0] == 0x20 && b[1] == 0x02) return classifyV4(v4At(b + 2));                             // 6to4
+    if (b[0] == 0x20 && b[1] == 0x02) return classifyV4(v4At(b + 2));                              // 6to4
     if (b[0] == 0xff) return AddressClass::Forbidden;
     if (b[0] == 0xfe && (b[1] & 0xc0) == 0x80) return AddressClass::LinkLocal;
     if ((b[0] == 0xfe && (b[1] & 0xc0) == 0xc0) || (b[0] & 0xfe) == 0xfc) return AddressClass::Private;
@@ -128,9 +129,7 @@ AddressClass classifyV6(const uint8_t* b) {
 
 }  // namespace
 
-std::string WebAddress::hostInUrl() const {
-    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
-}
+std::string WebAddress::hostInUrl() const { return host.find(':') != std::string::npos ? "[" + host + "]" : host; }
 
 std::string WebAddress::origin() const { return scheme + "://" + hostInUrl() + ":" + std::to_string(port); }
 
@@ -139,7 +138,8 @@ std::string WebAddress::text() const { return origin() + path; }
 std::optional<WebAddress> parseWebAddress(std::string_view text) {
     if (text.empty() || text.size() > kMaxAddressLength) return std::nullopt;
     for (char c : text)
-        if (static_cast<unsigned char>(c) <= 0x20 || static_cast<unsigned char>(c) >= 0x7f || c == '\\') return std::nullopt;
+        if (static_cast<unsigned char>(c) <= 0x20 || static_cast<unsigned char>(c) >= 0x7f || c == '\\')
+            return std::nullopt;
     WebAddress a;
     const size_t colon = text.find("://");
     if (colon == std::string_view::npos) return std::nullopt;

@@ -108,12 +108,8 @@ std::string descriptorTag(std::string_view memoText) { return std::string(memoTe
 void interactiveCheck(UpdatePorts& p) {
     const Plan pl = plan(p);
     switch (check(p, pl)) {
-    case Outcome::DownloadFailed:
-        p.boxes.show(MessageKind::Information, std::string(kDownloadFailedText));
-        return;
-    case Outcome::Equal:
-        p.boxes.show(MessageKind::Information, std::string(kUpToDateText));
-        return;
+    case Outcome::DownloadFailed: p.boxes.show(MessageKind::Information, std::string(kDownloadFailedText)); return;
+    case Outcome::Equal: p.boxes.show(MessageKind::Information, std::string(kUpToDateText)); return;
     case Outcome::Different:
         p.boxes.show(MessageKind::Confirmation, std::string(kAskToUpdateText));
         handOver(p);

@@ -6,8 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLibraryInfo>
-#include <QPointer>
 #include <QOpenGLContext>
+#include <QPointer>
 #include <QQuickWindow>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -16,7 +16,6 @@
 #include <stdexcept>
 
 #include "playback/ruffle/ruffle_scheme.h"
-
 
 // Qt's own (exported, not in its public headers).
 Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
@@ -74,10 +73,8 @@ RuffleFlash::~RuffleFlash() {
 
 void RuffleFlash::setMovie(const std::string& address) {
     pending_ = QString::fromStdString(address);
-    if (ready_)
-        playPending();
-    else if (!loading_)
-        startPage();
+    if (ready_) playPending();
+    else if (!loading_) startPage();
     // From here on the sandbox is the new movie's, and the old one's loads are over.
     scheme_->startMovie(pending_);
 }
@@ -113,13 +110,15 @@ void RuffleFlash::startPage() {
 
 void RuffleFlash::playPending() {
     const QString arg = QString::fromUtf8(QJsonDocument(QJsonArray{pending_}).toJson(QJsonDocument::Compact));
-    page_->runJavaScript("qcPlay(" + arg + "[0]);", [this, page = QPointer<QWebEnginePage>(page_)](const QVariant& played) {
-        // The player showed its error panel: start a fresh page, which then plays the pending movie.
-        if (page && page == page_ && ready_ && !played.toBool()) {
-            ready_ = false;
-            startPage();
-        }
-    });
+    page_->runJavaScript("qcPlay(" + arg + "[0]);",
+                         [this, page = QPointer<QWebEnginePage>(page_)](const QVariant& played) {
+                             // The player showed its error panel: start a fresh page, which then plays the pending
+                             // movie.
+                             if (page && page == page_ && ready_ && !played.toBool()) {
+                                 ready_ = false;
+                                 startPage();
+                             }
+                         });
 }
 
 }  // namespace qc

@@ -32,12 +32,9 @@ namespace {
 QWebEngineUrlRequestJob::Error jobError(QNetworkReply::NetworkError e) {
     switch (e) {
     case QNetworkReply::ContentNotFoundError:
-    case QNetworkReply::HostNotFoundError:
-        return QWebEngineUrlRequestJob::UrlNotFound;
-    case QNetworkReply::OperationCanceledError:
-        return QWebEngineUrlRequestJob::RequestAborted;
-    default:
-        return QWebEngineUrlRequestJob::RequestFailed;
+    case QNetworkReply::HostNotFoundError: return QWebEngineUrlRequestJob::UrlNotFound;
+    case QNetworkReply::OperationCanceledError: return QWebEngineUrlRequestJob::RequestAborted;
+    default: return QWebEngineUrlRequestJob::RequestFailed;
     }
 }
 
@@ -142,7 +139,8 @@ QNetworkRequest requestFor(const WebAddress& a, const std::vector<std::string>& 
     QNetworkRequest r(QUrl::fromEncoded(QByteArray::fromStdString(text)));
     if (a.scheme == "http") {
         const bool usualPort = a.port == 80;
-        r.setRawHeader("Host", QByteArray::fromStdString(a.hostInUrl() + (usualPort ? "" : ":" + std::to_string(a.port))));
+        r.setRawHeader("Host",
+                       QByteArray::fromStdString(a.hostInUrl() + (usualPort ? "" : ":" + std::to_string(a.port))));
     }
     r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     r.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
@@ -226,12 +224,8 @@ void RuffleLoads::decide(Load* l) {
         awaitingPolicy_[l->target.origin()].push_back(l);
         askPolicy(l, l->target.origin(), d.policyAddress);
         return;
-    case FlashSandbox::Verdict::WaitPolicy:
-        awaitingPolicy_[l->target.origin()].push_back(l);
-        return;
-    case FlashSandbox::Verdict::Refuse:
-        fail(l, QWebEngineUrlRequestJob::RequestDenied);
-        return;
+    case FlashSandbox::Verdict::WaitPolicy: awaitingPolicy_[l->target.origin()].push_back(l); return;
+    case FlashSandbox::Verdict::Refuse: fail(l, QWebEngineUrlRequestJob::RequestDenied); return;
     }
 }
 
@@ -243,7 +237,8 @@ void RuffleLoads::transfer(Load* l) {
     }
     QNetworkReply* reply;
     if (l->method == "POST") {
-        r.setHeader(QNetworkRequest::ContentTypeHeader, l->type.isEmpty() ? "application/x-www-form-urlencoded" : l->type);
+        r.setHeader(QNetworkRequest::ContentTypeHeader,
+                    l->type.isEmpty() ? "application/x-www-form-urlencoded" : l->type);
         reply = net_.post(r, l->body);
     } else {
         reply = net_.get(r);

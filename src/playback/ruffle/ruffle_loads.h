@@ -54,7 +54,7 @@ private:
 
     FlashSandbox sandbox_;
     QNetworkAccessManager net_;
-    std::map<Load*, bool> loads_;                               // every load of this movie
+    std::map<Load*, bool> loads_;  // every load of this movie
     std::map<FlashSandbox::DownloadId, Load*> byId_;
     std::map<std::string, std::vector<Load*>> awaitingPolicy_;  // by origin
     QObject* movieScope_ = nullptr;                             // parent of the policy fetches

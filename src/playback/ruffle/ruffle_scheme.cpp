@@ -32,9 +32,7 @@ void registerRuffleScheme() {
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
-bool ruffleSchemeRegistered() {
-    return QWebEngineUrlScheme::schemeByName(kRuffleScheme).name() == kRuffleScheme;
-}
+bool ruffleSchemeRegistered() { return QWebEngineUrlScheme::schemeByName(kRuffleScheme).name() == kRuffleScheme; }
 
 QString ruffleFolder() {
     static const QString folder = [] {
@@ -58,9 +56,9 @@ void RuffleScheme::requestStarted(QWebEngineUrlRequestJob* job) {
     if (url.path() == "/fetch") {
         // The page can't hand a body to our scheme: a movie's POST data comes in the query.
         const QUrlQuery q(url);
-        const auto body = QByteArray::fromBase64Encoding(q.queryItemValue("b", QUrl::FullyDecoded).toLatin1(),
-                                                         QByteArray::Base64UrlEncoding |
-                                                             QByteArray::AbortOnBase64DecodingErrors);
+        const auto body =
+            QByteArray::fromBase64Encoding(q.queryItemValue("b", QUrl::FullyDecoded).toLatin1(),
+                                           QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
         if (!body) {
             job->fail(QWebEngineUrlRequestJob::RequestDenied);
             return;

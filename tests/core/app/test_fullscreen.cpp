@@ -30,14 +30,14 @@ TEST_P(FullScreenToggle, NegatesOnlyWhilePlaying) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryPlayState, FullScreenToggle,
-    ::testing::Values(
-        ToggleCase{qc::kPlaying, 0, {"playState?", "fullScreen?", "fullScreen=-1"}},
-        ToggleCase{qc::kPlaying, -1, {"playState?", "fullScreen?", "fullScreen=0"}},
-        ToggleCase{qc::kPlaying, 1, {"playState?", "fullScreen?", "fullScreen=0"}},  // any non-zero is true
-        ToggleCase{qc::kUndefined, 0, {"playState?"}}, ToggleCase{qc::kStopped, -1, {"playState?"}},
-        ToggleCase{qc::kPaused, -1, {"playState?"}}, ToggleCase{qc::kBuffering, 0, {"playState?"}},
-        ToggleCase{qc::kMediaEnded, 0, {"playState?"}}, ToggleCase{qc::kTransitioning, 0, {"playState?"}},
-        ToggleCase{qc::kReady, 0, {"playState?"}}));
+    ::testing::Values(ToggleCase{qc::kPlaying, 0, {"playState?", "fullScreen?", "fullScreen=-1"}},
+                      ToggleCase{qc::kPlaying, -1, {"playState?", "fullScreen?", "fullScreen=0"}},
+                      ToggleCase{
+                          qc::kPlaying, 1, {"playState?", "fullScreen?", "fullScreen=0"}},  // any non-zero is true
+                      ToggleCase{qc::kUndefined, 0, {"playState?"}}, ToggleCase{qc::kStopped, -1, {"playState?"}},
+                      ToggleCase{qc::kPaused, -1, {"playState?"}}, ToggleCase{qc::kBuffering, 0, {"playState?"}},
+                      ToggleCase{qc::kMediaEnded, 0, {"playState?"}}, ToggleCase{qc::kTransitioning, 0, {"playState?"}},
+                      ToggleCase{qc::kReady, 0, {"playState?"}}));
 
 TEST(FullScreenToggleTwice, EntersThenLeaves) {
     CallLog log;

@@ -18,10 +18,11 @@ std::string error(std::string_view text) {
 }  // namespace
 
 TEST(CatalogueParse, BuildsTheTreeInOrder) {
-    auto c = qc::Catalogue::parse({"# comment\n1\tM1\t1\tnone\t\tMenu\n2\tg\t1\tnone\t\tGroup \n"
-                                   "3\ta\t1\tplay\tmms://h.example/a\t地址一\n3\tb\t0\tplay\t\t地址二\n"
-                                   "2\tc\t1\tbrowse\thttp://h.example/?q=1\tTVB8 频道\n",
-                                   "1\tM2\t0\tnone\t\tHidden\r\n2\td\t1\tabout\t\tAbout\r\n"});
+    auto c =
+        qc::Catalogue::parse({"# comment\n1\tM1\t1\tnone\t\tMenu\n2\tg\t1\tnone\t\tGroup \n"
+                              "3\ta\t1\tplay\tmms://h.example/a\t地址一\n3\tb\t0\tplay\t\t地址二\n"
+                              "2\tc\t1\tbrowse\thttp://h.example/?q=1\tTVB8 频道\n",
+                              "1\tM2\t0\tnone\t\tHidden\r\n2\td\t1\tabout\t\tAbout\r\n"});
     ASSERT_EQ(c.menus().size(), 2u);
     const qc::Entry& m = c.menus()[0];
     ASSERT_EQ(m.children.size(), 2u);

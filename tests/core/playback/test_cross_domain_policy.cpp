@@ -68,15 +68,18 @@ TEST(CrossDomainPolicy, AnHttpsPolicyAdmitsHttpMoviesOnlyWhenNotSecure) {
     const std::string secure = policyFor("<allow-access-from domain=\"*\"/>");
     EXPECT_FALSE(allows(secure, "http://games.example/a.swf", true));
     EXPECT_TRUE(allows(secure, "https://games.example/a.swf", true));
-    EXPECT_TRUE(allows(policyFor("<allow-access-from domain=\"*\" secure=\"false\"/>"), "http://games.example/a.swf", true));
+    EXPECT_TRUE(
+        allows(policyFor("<allow-access-from domain=\"*\" secure=\"false\"/>"), "http://games.example/a.swf", true));
 }
 
 TEST(CrossDomainPolicy, WhatIsNoPolicyAllowsNothing) {
     for (const std::string& bad : {
-             std::string(), std::string("<html><body>404 Not Found</body></html>"),
+             std::string(),
+             std::string("<html><body>404 Not Found</body></html>"),
              std::string("<allow-access-from domain=\"*\"/>"),
              std::string("<cross-domain-policy><allow-access-from domain=\"*\"/>"),  // never closed
-             std::string("<cross-domain-policy/><cross-domain-policy><allow-access-from domain=\"*\"/></cross-domain-policy>"),
+             std::string(
+                 "<cross-domain-policy/><cross-domain-policy><allow-access-from domain=\"*\"/></cross-domain-policy>"),
              std::string("<cross-domain-policy><allow-access-from domain=\"*></cross-domain-policy>"),
              std::string("<cross-domain-policy><allow-access-from domain=*/></cross-domain-policy>"),
              std::string("<!DOCTYPE x [<!ENTITY a \"*\">]><cross-domain-policy><allow-access-from domain=\"&a;\"/>"
@@ -97,5 +100,6 @@ TEST(CrossDomainPolicy, SizeAndElementBounds) {
     EXPECT_FALSE(allows(policyFor(many + "<allow-access-from domain=\"*\"/>"), "http://games.example/a.swf"));
     const std::string padded = policyFor("<allow-access-from domain=\"*\"/>" + std::string(qc::kMaxPolicyBytes, ' '));
     EXPECT_FALSE(allows(padded, "http://games.example/a.swf"));
-    EXPECT_TRUE(allows(policyFor("<allow-access-from domain=\"*\"/>" + std::string(1000, ' ')), "http://games.example/a.swf"));
+    EXPECT_TRUE(
+        allows(policyFor("<allow-access-from domain=\"*\"/>" + std::string(1000, ' ')), "http://games.example/a.swf"));
 }

@@ -23,8 +23,7 @@ const std::vector<std::string> kLoopback = {"127.0.0.1"};
 const std::vector<std::string> kPrivate = {"192.168.1.20"};
 const std::vector<std::string> kLinkLocal = {"169.254.169.254"};
 
-const char kAllowGames[] =
-    "<cross-domain-policy><allow-access-from domain=\"*.games.example\"/></cross-domain-policy>";
+const char kAllowGames[] = "<cross-domain-policy><allow-access-from domain=\"*.games.example\"/></cross-domain-policy>";
 
 Verdict verdict(FlashSandbox& s, const std::string& address, const std::vector<std::string>& ips) {
     auto a = qc::parseWebAddress(address);

@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/text/gbk.h"
 #include "core/playback/playlist.h"
+#include "core/text/gbk.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -16,14 +16,16 @@ TEST(Playlist, AsxInAnyCaseWithSeveralRefs) {
         "<ref href = 'http://198.51.100.2/live.wmv' ></ref></Entry>\n"
         "<entry><Ref Href=\"mmst://a.example/b?id=1&amp;t=2\"/></entry></asx>");
     EXPECT_TRUE(p.recognised);
-    EXPECT_THAT(p.refs, ElementsAre("mms://203.0.113.1/live", "http://198.51.100.2/live.wmv",
-                                    "mmst://a.example/b?id=1&t=2"));
+    EXPECT_THAT(p.refs,
+                ElementsAre("mms://203.0.113.1/live", "http://198.51.100.2/live.wmv", "mmst://a.example/b?id=1&t=2"));
 }
 
 TEST(Playlist, GbkWithoutDeclarationAndGb2312Declared) {
-    std::string gbk = qc::utf8ToGbk("<asx><entry><title>凤凰卫视</title><ref href=\"mms://h.example/中文台\"/></entry></asx>");
+    std::string gbk =
+        qc::utf8ToGbk("<asx><entry><title>凤凰卫视</title><ref href=\"mms://h.example/中文台\"/></entry></asx>");
     EXPECT_THAT(qc::parsePlaylist(gbk).refs, ElementsAre("mms://h.example/中文台"));
-    std::string declared = qc::utf8ToGbk("<?xml version=\"1.0\" encoding=\"gb2312\"?><ASX><REF HREF=\"mms://h.example/台\"/></ASX>");
+    std::string declared =
+        qc::utf8ToGbk("<?xml version=\"1.0\" encoding=\"gb2312\"?><ASX><REF HREF=\"mms://h.example/台\"/></ASX>");
     EXPECT_THAT(qc::parsePlaylist(declared).refs, ElementsAre("mms://h.example/台"));
 }
 
@@ -36,7 +38,8 @@ TEST(Playlist, ByteOrderMarksAndUtf16) {
 }
 
 TEST(Playlist, ReferenceFormOfWindowsMediaServers) {
-    auto p = qc::parsePlaylist("[Reference]\r\nRef1=http://203.0.113.7/live?MSWMExt=.asf\r\nRef2=mms://203.0.113.7/live\r\nBogus=x\r\n");
+    auto p = qc::parsePlaylist(
+        "[Reference]\r\nRef1=http://203.0.113.7/live?MSWMExt=.asf\r\nRef2=mms://203.0.113.7/live\r\nBogus=x\r\n");
     EXPECT_TRUE(p.recognised);
     EXPECT_THAT(p.refs, ElementsAre("http://203.0.113.7/live?MSWMExt=.asf", "mms://203.0.113.7/live"));
 }
@@ -72,5 +75,8 @@ TEST(Playlist, MalformedTextAfterAByteOrderMarkIsRepaired) {
     ASSERT_EQ(p.refs.size(), 1u);
     EXPECT_TRUE(qc::isValidUtf8(p.refs[0]));
     EXPECT_EQ(p.refs[0], "mms://h\xD2\x9A\xEF\xBF\xBD\xEF\xBF\xBDmple/台&x");
-    EXPECT_EQ(qc::repairUtf8("a\xC0\xAF" "b"), "a\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+    EXPECT_EQ(qc::repairUtf8("a\xC0\xAF"
+                             "b"),
+              "a\xEF\xBF\xBD\xEF\xBF\xBD"
+              "b");
 }

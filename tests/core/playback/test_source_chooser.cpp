@@ -40,7 +40,8 @@ std::string asx(const std::vector<std::string>& refs) {
     return s + "</asx>";
 }
 
-const std::string kMedia = "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C" + std::string(100, '\x01');
+const std::string kMedia =
+    "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C" + std::string(100, '\x01');
 
 void expectStep(const Step& s, Step::Kind kind, const std::string& address = {}) {
     EXPECT_EQ(s.kind, kind) << s.address;
@@ -50,14 +51,30 @@ void expectStep(const Step& s, Step::Kind kind, const std::string& address = {})
 }  // namespace
 
 TEST(AllowedAddress, OnlyNetworkSchemesWithAHostAndNoControlBytes) {
-    for (const char* ok : {"http://a.example/x.asf", "HTTPS://a.example/", "mms://a.example:1755/live",
-                           "mmsh://a.example/p", "mmst://a.example/p", "mmsu://a.example/p", "rtsp://a.example:554/x.rm"})
+    for (const char* ok :
+         {"http://a.example/x.asf", "HTTPS://a.example/", "mms://a.example:1755/live", "mmsh://a.example/p",
+          "mmst://a.example/p", "mmsu://a.example/p", "rtsp://a.example:554/x.rm"})
         EXPECT_TRUE(qc::isAllowedAddress(ok)) << ok;
-    for (std::string bad : {"file:///etc/passwd"s, "file:///dev/zero"s, "v4l2://"s, "v4l2:///dev/video0"s, "alsa://"s,
-                            "tcp://127.0.0.1:22"s, "udp://@:5555"s, "vlc://quit"s, "javascript:alert(1)"s,
-                            "data:video/x-ms-asf;base64,AAAA"s, "screen://"s, "dshow://"s, ""s, "http://"s,
-                            "http:///etc/passwd"s, "http://a.example/\x01x"s, "http://a.example/\nx"s,
-                            "\0x:y"s, "http://a.example/\0.asf"s, "http://a.example/\x7f"s,
+    for (std::string bad : {"file:///etc/passwd"s,
+                            "file:///dev/zero"s,
+                            "v4l2://"s,
+                            "v4l2:///dev/video0"s,
+                            "alsa://"s,
+                            "tcp://127.0.0.1:22"s,
+                            "udp://@:5555"s,
+                            "vlc://quit"s,
+                            "javascript:alert(1)"s,
+                            "data:video/x-ms-asf;base64,AAAA"s,
+                            "screen://"s,
+                            "dshow://"s,
+                            ""s,
+                            "http://"s,
+                            "http:///etc/passwd"s,
+                            "http://a.example/\x01x"s,
+                            "http://a.example/\nx"s,
+                            "\0x:y"s,
+                            "http://a.example/\0.asf"s,
+                            "http://a.example/\x7f"s,
                             "http://a.example/" + std::string(qc::kMaxAddressLength, 'a')})
         EXPECT_FALSE(qc::isAllowedAddress(bad)) << bad;
 }
@@ -76,7 +93,7 @@ TEST(SourceChooser, TheEntrysAddressIsFetchedOrPlayedByScheme) {
 TEST(SourceChooser, MediaGoesToTheEngineAtTheAddressFetched) {
     SourceChooser c;
     c.start("http://tv.example/a.wmv");
-    expectStep(c.fetched(answer(200, "", false)), Step::Kind::Read);            // headers only
+    expectStep(c.fetched(answer(200, "", false)), Step::Kind::Read);                    // headers only
     expectStep(c.fetched(answer(200, kMedia.substr(0, 10), false)), Step::Kind::Read);  // too little to tell
     Step s = c.fetched(answer(200, kMedia, false));
     expectStep(s, Step::Kind::Play, "http://tv.example/a.wmv");
@@ -89,9 +106,17 @@ TEST(SourceChooser, MediaGoesToTheEngineAtTheAddressFetched) {
 TEST(SourceChooser, HostileRefsAreDroppedAndNeverHandedOn) {
     SourceChooser c;
     c.start("http://tv.example/list.asx");
-    std::vector<std::string> hostile = {"file:///etc/passwd", "file:///dev/zero", "v4l2://", "alsa://",
-                                        "tcp://127.0.0.1:22", "udp://@:5555", "vlc://quit", "javascript:x()",
-                                        "data:text/plain,x", "http://a.example/\x01", "http://" + std::string(3000, 'a')};
+    std::vector<std::string> hostile = {"file:///etc/passwd",
+                                        "file:///dev/zero",
+                                        "v4l2://",
+                                        "alsa://",
+                                        "tcp://127.0.0.1:22",
+                                        "udp://@:5555",
+                                        "vlc://quit",
+                                        "javascript:x()",
+                                        "data:text/plain,x",
+                                        "http://a.example/\x01",
+                                        "http://" + std::string(3000, 'a')};
     std::vector<std::string> refs = hostile;
     refs.insert(refs.begin() + 3, "mms://tv.example/one");
     refs.push_back("http://tv.example/two.wmv");
@@ -189,9 +214,9 @@ TEST(SourceChooser, WindowsMediaServersArePlayedOverMmsh) {
         r.*field = std::move(value);
         return r;
     };
-    for (FetchReport r : {wms(&FetchReport::server, "Cougar/9.01.01.3814"),
-                          wms(&FetchReport::contentType, "application/x-mms-framed"),
-                          wms(&FetchReport::pragma, "features=\"broadcast,playlist\"")}) {
+    for (FetchReport r :
+         {wms(&FetchReport::server, "Cougar/9.01.01.3814"), wms(&FetchReport::contentType, "application/x-mms-framed"),
+          wms(&FetchReport::pragma, "features=\"broadcast,playlist\"")}) {
         c.start("http://wm.example:8080/live");
         expectStep(c.fetched(r), Step::Kind::Play, "mmsh://wm.example:8080/live");
     }

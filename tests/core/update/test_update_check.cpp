@@ -163,7 +163,8 @@ TEST_F(UpdateCheckTest, SilentEqualTagsSayNothing) {
 TEST_F(UpdateCheckTest, SilentDifferentTagAnnouncesClosesThenStartsTheUpdater) {
     download.body = "1.32";
     qc::silentCheck(ports, timer);
-    EXPECT_THAT(visible(), ElementsAre("Confirmation 晴川检测到有新版本可供升级。", "close Form1", "start " + updater()));
+    EXPECT_THAT(visible(),
+                ElementsAre("Confirmation 晴川检测到有新版本可供升级。", "close Form1", "start " + updater()));
 }
 
 TEST_F(UpdateCheckTest, SilentFailedDownloadSaysNothingAndReadsNoOldFile) {
@@ -244,7 +245,8 @@ TEST_F(UpdateCheckTest, AFolderWorkedOutAfreshAtEveryCheck) {
     folders.files.insert(other + "update.exe");
     log.clear();
     qc::interactiveCheck(ports);
-    EXPECT_THAT(entriesStartingWith("DownloadFile"), ElementsAre("DownloadFile " + kAddress + " " + other + "update.txt"));
+    EXPECT_THAT(entriesStartingWith("DownloadFile"),
+                ElementsAre("DownloadFile " + kAddress + " " + other + "update.txt"));
     EXPECT_THAT(entriesStartingWith("start"), ElementsAre("start " + other + "update.exe"));
 }
 
@@ -283,7 +285,8 @@ TEST_F(UpdateCheckTest, TheSilentCheckUsesTheCacheTooAndStillDisablesTimer1First
     EXPECT_EQ(log.front(), "disable Timer1");
     EXPECT_THAT(entriesStartingWith("DownloadFile"),
                 ElementsAre("DownloadFile " + kAddress + " " + folders.cache + "update.txt"));
-    EXPECT_THAT(visible(), ElementsAre("Confirmation 晴川检测到有新版本可供升级。", "close Form1", "start " + updater()));
+    EXPECT_THAT(visible(),
+                ElementsAre("Confirmation 晴川检测到有新版本可供升级。", "close Form1", "start " + updater()));
 }
 
 TEST_F(UpdateCheckTest, ACacheFolderThatCannotBeMadeIsReportedAsAFailedDownloadWithoutATransfer) {
@@ -349,46 +352,44 @@ class DescriptorTest : public UpdateCheckTest, public ::testing::WithParamInterf
 TEST_P(DescriptorTest, InteractiveOutcome) {
     download.body = GetParam().bytes;
     qc::interactiveCheck(ports);
-    if (GetParam().equal)
-        EXPECT_THAT(visible(), ElementsAre("Information 已经是最新版本，谢谢。"));
+    if (GetParam().equal) EXPECT_THAT(visible(), ElementsAre("Information 已经是最新版本，谢谢。"));
     else
-        EXPECT_THAT(visible(),
-                    ElementsAre("Confirmation 检测到有新版本可供升级，马上升级？", "close Form1", "start " + updater()));
+        EXPECT_THAT(visible(), ElementsAre("Confirmation 检测到有新版本可供升级，马上升级？", "close Form1",
+                                           "start " + updater()));
 }
 
 TEST_P(DescriptorTest, SilentOutcome) {
     download.body = GetParam().bytes;
     qc::silentCheck(ports, timer);
-    if (GetParam().equal)
-        EXPECT_TRUE(visible().empty());
+    if (GetParam().equal) EXPECT_TRUE(visible().empty());
     else
-        EXPECT_THAT(visible(), ElementsAre("Confirmation 晴川检测到有新版本可供升级。", "close Form1", "start " + updater()));
+        EXPECT_THAT(visible(),
+                    ElementsAre("Confirmation 晴川检测到有新版本可供升级。", "close Form1", "start " + updater()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Descriptors, DescriptorTest,
     ::testing::Values(Descriptor{"Exact", "1.31", true},
                       Descriptor{"FollowedByAnything", "1.31 \xD0\xC2\xB0\xE6\r\nhttp://x.example/\0\xFF"s, true},
-                      Descriptor{"FollowedByDigits", "1.315", true},
-                      Descriptor{"Older", "1.30", false},
-                      Descriptor{"Newer", "2.00", false},
-                      Descriptor{"LeadingV", "V1.31", false},
-                      Descriptor{"LetterForADigit", "1.3l", false},
-                      Descriptor{"Empty", "", false},
-                      Descriptor{"ThreeBytes", "1.3", false},
-                      Descriptor{"LeadingEmptyLine", "\r\n1.31", false},
+                      Descriptor{"FollowedByDigits", "1.315", true}, Descriptor{"Older", "1.30", false},
+                      Descriptor{"Newer", "2.00", false}, Descriptor{"LeadingV", "V1.31", false},
+                      Descriptor{"LetterForADigit", "1.3l", false}, Descriptor{"Empty", "", false},
+                      Descriptor{"ThreeBytes", "1.3", false}, Descriptor{"LeadingEmptyLine", "\r\n1.31", false},
                       Descriptor{"LeadingBlank", " 1.31", false},
-                      Descriptor{"ByteOrderMark", "\xEF\xBB\xBF"
-                                                  "1.31",
+                      Descriptor{"ByteOrderMark",
+                                 "\xEF\xBB\xBF"
+                                 "1.31",
                                  false},
                       Descriptor{"CrOnlyBreaks", "1.31\rnext\r", true},
                       Descriptor{"LfOnlyBreaks", "1.31\nnext\n", true},
                       Descriptor{"LfAmongTheFirstFour", "1.3\n1", false},
                       Descriptor{"NulAfterTheTag", "1.31\0\0\0"s, true},
-                      Descriptor{"NulInsideTheTag", "1.3\0"
-                                                    "1"s,
+                      Descriptor{"NulInsideTheTag",
+                                 "1.3\0"
+                                 "1"s,
                                  false},
-                      Descriptor{"NulFirst", "\0"
-                                             "1.31"s,
+                      Descriptor{"NulFirst",
+                                 "\0"
+                                 "1.31"s,
                                  false}),
     [](const ::testing::TestParamInfo<Descriptor>& i) { return std::string(i.param.name); });

@@ -57,7 +57,8 @@ protected:
             .loadVariables(other->url("/private.txt"), "_root");
         std::vector<Frame> frames(24);
         frames[0] = first;
-        frames[23].actions.loadVariables(server->url("/collect"), "_root", Send::Get)
+        frames[23]
+            .actions.loadVariables(server->url("/collect"), "_root", Send::Get)
             .loadVariables(other->url("/post"), "_root", Send::Post)
             .gotoFrame(1)
             .play();
@@ -203,7 +204,7 @@ TEST_F(Sandbox, ALargeFileBesideTheMovieArrivesWholeAndOneCutShortFails) {
     auto movieLoading = [&](const std::string& path) {
         Frame load;
         load.actions.loadVariables(server->url(path), "_root");
-        Frame check;  // back to the frame before until `end` is set
+        Frame check;                         // back to the frame before until `end` is set
         constexpr int kGotoAndPlaySize = 6;  // GotoFrame (5 bytes) and Play (1)
         check.actions.push("end").getVariable().skipIfTrue(kGotoAndPlaySize).gotoFrame(1).play();
         Frame arrived;
@@ -235,10 +236,14 @@ TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAMoviesStalledLoads) {
     server->route("/stalling.swf", movie(makeMovie(kRed, {first, Frame{}})));
     game("/stalling.swf");
     ASSERT_TRUE(shows(kRed));
-    ASSERT_TRUE(waitUntil([&] {
-        const auto all = server->requests();
-        return std::count_if(all.begin(), all.end(), [](const std::string& r) { return r.rfind("GET /level", 0) == 0; }) >= 4;
-    }, kShowBound)) << seen();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const auto all = server->requests();
+            return std::count_if(all.begin(), all.end(),
+                                 [](const std::string& r) { return r.rfind("GET /level", 0) == 0; }) >= 4;
+        },
+        kShowBound))
+        << seen();
     // Well within the loads' own bound (RuffleLoads::kStallMs), past which they would end anyway.
     constexpr int kBeforeTheStallsEnd = 10000;
     game("/blue.swf");
@@ -250,7 +255,8 @@ TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAMoviesStalledLoads) {
 TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAFailingMoviesLoads) {
     // Every frame asks for eight files that aren't there, as a game retrying its levels does.
     Frame retry;
-    for (int i = 0; i < 8; ++i) retry.actions.loadVariables(server->url("/missing" + std::to_string(i) + ".txt"), "_root");
+    for (int i = 0; i < 8; ++i)
+        retry.actions.loadVariables(server->url("/missing" + std::to_string(i) + ".txt"), "_root");
     Frame again;
     again.actions.gotoFrame(0).play();
     server->route("/retrying.swf", movie(makeMovie(kRed, {retry, again})));
@@ -266,6 +272,7 @@ TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAFailingMoviesLoads) {
     QTest::qWait(500);
     size_t after = 0;
     const auto later = server->requests();
-    for (size_t i = size_t(next - all.begin()) + 1; i < later.size(); ++i) after += later[i].rfind("GET /missing", 0) == 0;
+    for (size_t i = size_t(next - all.begin()) + 1; i < later.size(); ++i)
+        after += later[i].rfind("GET /missing", 0) == 0;
     EXPECT_EQ(after, 0u) << seen();
 }

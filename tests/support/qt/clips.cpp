@@ -15,10 +15,28 @@ std::string makeClip(double seconds, const std::string& pattern) {
     QTemporaryDir dir;
     const QString out = dir.filePath("clip.wmv");
     QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                            QString::fromStdString(pattern) + "=size=160x120:rate=15", "-f", "lavfi", "-i",
-                            "sine=frequency=440:sample_rate=22050", "-t", QString::number(seconds), "-c:v", "wmv2",
-                            "-b:v", "200k", "-c:a", "wmav2", "-b:a", "32k", out});
+    ffmpeg.start("ffmpeg", {"-loglevel",
+                            "error",
+                            "-y",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            QString::fromStdString(pattern) + "=size=160x120:rate=15",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "sine=frequency=440:sample_rate=22050",
+                            "-t",
+                            QString::number(seconds),
+                            "-c:v",
+                            "wmv2",
+                            "-b:v",
+                            "200k",
+                            "-c:a",
+                            "wmav2",
+                            "-b:a",
+                            "32k",
+                            out});
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         throw std::runtime_error("ffmpeg failed: " + ffmpeg.readAllStandardError().toStdString());
     QFile f(out);

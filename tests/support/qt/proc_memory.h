@@ -4,8 +4,8 @@
 namespace qctest {
 
 struct Memory {
-    long rssKb = 0;  // resident set of this process
-    long pssKb = 0;  // proportional share of this process and of every process below it
+    long rssKb = 0;     // resident set of this process
+    long pssKb = 0;     // proportional share of this process and of every process below it
     int processes = 0;  // this one and those below it
 };
 

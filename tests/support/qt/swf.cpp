@@ -29,9 +29,9 @@ std::string square(QColor colour) {
     s.put(1, 1);  // fill style 1
     const int edges[4][2] = {{0, 8000}, {1, 6000}, {0, -8000}, {1, -6000}};
     for (const auto& e : edges) {
-        s.put(0b11, 2);          // straight edge
-        s.put(kBits - 2, 4);     // its bits, less two
-        s.put(0, 1);             // not general: horizontal or vertical
+        s.put(0b11, 2);       // straight edge
+        s.put(kBits - 2, 4);  // its bits, less two
+        s.put(0, 1);          // not general: horizontal or vertical
         s.put(uint32_t(e[0]), 1);
         s.put(uint32_t(e[1]), kBits);
     }

@@ -28,7 +28,7 @@ public:
     Actions& logicalNot();
     Actions& skipIfTrue(int bytes);  // ActionIf over the next `bytes` of code (back, if negative)
     Actions& append(const Actions& more);
-    Actions& gotoFrame(int index);   // from 0; stops there
+    Actions& gotoFrame(int index);  // from 0; stops there
     Actions& play();
     Actions& stop();
     // loadVariables(url, target [, method]): the target clip's variables go along with GET or POST.

@@ -15,7 +15,7 @@ using namespace swfbits;
 
 namespace {
 
-const int kEm = 1024;      // a DefineFont2 glyph's square
+const int kEm = 1024;       // a DefineFont2 glyph's square
 const int kGlyphBits = 14;  // coordinates and steps of a glyph, signed: within +-8191
 
 // One glyph's SHAPE: its outline flattened to polygons, every edge straight, all on fill style 1.
@@ -53,7 +53,8 @@ std::string glyphShape(const QPainterPath& outline) {
 std::string glyphBounds(const QRectF& r) {
     BitWriter b;
     b.put(kGlyphBits, 5);
-    for (const double v : {r.left(), r.right(), r.top(), r.bottom()}) b.put(sbits(int(std::lround(v)), kGlyphBits), kGlyphBits);
+    for (const double v : {r.left(), r.right(), r.top(), r.bottom()})
+        b.put(sbits(int(std::lround(v)), kGlyphBits), kGlyphBits);
     return b.bytes();
 }
 
@@ -79,7 +80,7 @@ std::string font(const QString& glyphs, const QString& fontFile) {
     std::string body;
     putU16(body, 1);
     body += char(0x80 | 0x08 | 0x04);  // layout, wide offsets, wide (UTF-16) codes
-    body += char(5);                  // language: simplified Chinese
+    body += char(5);                   // language: simplified Chinese
     body += char(name.size()) + name;
     putU16(body, unsigned(codes.size()));
     uint32_t offset = uint32_t(4 * (codes.size() + 1));

@@ -72,7 +72,8 @@ const qc::Entry* child(const qc::Entry& parent, std::string_view part) {
     std::string_view caption = part;
     size_t hash = part.rfind('#');
     if (hash != std::string_view::npos && hash + 1 < part.size() &&
-        std::all_of(part.begin() + hash + 1, part.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        std::all_of(part.begin() + hash + 1, part.end(),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
         nth = std::stoi(std::string(part.substr(hash + 1)));
         caption = part.substr(0, hash);
     }
@@ -129,9 +130,11 @@ std::string addressType(std::string_view address) {
     size_t dot = last.rfind('.');
     if (dot == std::string_view::npos) return "(none)";
     std::string ext(last.substr(dot + 1));
-    if (!ext.empty() && std::all_of(ext.begin(), ext.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+    if (!ext.empty() &&
+        std::all_of(ext.begin(), ext.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
         return "(none)";
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
     return ext;
 }
 

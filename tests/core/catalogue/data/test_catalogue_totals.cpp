@@ -123,7 +123,8 @@ TEST(Catalogue, SizeAndTheEntriesThatAreHiddenEmptyOrWithoutAction) {
 TEST(Catalogue, OnlyOneGroupCarriesAnAction) {
     std::vector<std::string> acting;
     walk([&](const qc::Entry& e, int, bool) {
-        if (e.isGroup() && e.action != qc::Action::None) acting.push_back(e.caption + " " + std::string(qc::actionName(e.action)));
+        if (e.isGroup() && e.action != qc::Action::None)
+            acting.push_back(e.caption + " " + std::string(qc::actionName(e.action)));
     });
     EXPECT_EQ(acting, std::vector<std::string>{"金牌间谍 browse"});
     for (const qc::Entry& m : cat().menus()) EXPECT_EQ(m.action, qc::Action::None);
@@ -185,7 +186,8 @@ TEST(Catalogue, AddressFormsOverTheTenCatalogueMenus) {
     EXPECT_EQ(n("play  (empty)"), 15);
     EXPECT_EQ(n("play mmst (none)"), 6);
     // Live points (one with a dot in its name) and the token queries.
-    EXPECT_EQ(n("play mms (none)") + n("play mms query:(none)") + n("play mms query:wmv") + n("play mms query:asf"), 67 + 2);
+    EXPECT_EQ(n("play mms (none)") + n("play mms query:(none)") + n("play mms query:wmv") + n("play mms query:asf"),
+              67 + 2);
     EXPECT_EQ(n("play mmst query:(none)"), 2);
     EXPECT_EQ(n("browse http htm"), 100);
     EXPECT_EQ(n("browse http shtml"), 1);

@@ -15,7 +15,6 @@ namespace {
 
 const qc::Entry& varietyMenu() { return at({"综艺频道"}); }
 
-
 const qc::Entry* childNamed(const qc::Entry& from, std::string_view path) {
     const qc::Entry* e = &from;
     std::size_t start = 0;
@@ -25,7 +24,10 @@ const qc::Entry* childNamed(const qc::Entry& from, std::string_view path) {
         const std::string_view part = path.substr(start, end == std::string_view::npos ? end : end - start);
         const qc::Entry* next = nullptr;
         for (const qc::Entry& c : e->children)
-            if (c.caption == part) { next = &c; break; }
+            if (c.caption == part) {
+                next = &c;
+                break;
+            }
         if (!next) return nullptr;
         e = next;
         if (end == std::string_view::npos) return e;
@@ -33,20 +35,20 @@ const qc::Entry* childNamed(const qc::Entry& from, std::string_view path) {
     }
 }
 
-
 }  // namespace
 
 TEST(MenuN1, DirectChildrenMatchTheirTable) {
     EXPECT_TRUE(varietyMenu().visible);
     EXPECT_EQ(varietyMenu().name, "N1");
     // 第二集's five play entries without address count as "(empty)" types.
-    expectChildren(varietyMenu(), {
-        {"演唱会", 13, "B 12, P 1", "http 8, rtsp 4, mms 1", "rm 10, rmvb 2, wmv 1"},
-        {"第一集", 24, "P 24", "mms 14, http 10", "wmv 18, asf 4, asx 1, wma 1"},
-        {"第二集", 22, "P 16, B 6", "http 16, mms 1", "wmv 10, rm 5, asf 1, rmvb 1, (empty) 5"},
-        {"第三集", 7, "B 7", "http 5, rtsp 2", "rm 7"},
-        {"待续...", 1, "- 1", "", ""},
-    });
+    expectChildren(varietyMenu(),
+                   {
+                       {"演唱会", 13, "B 12, P 1", "http 8, rtsp 4, mms 1", "rm 10, rmvb 2, wmv 1"},
+                       {"第一集", 24, "P 24", "mms 14, http 10", "wmv 18, asf 4, asx 1, wma 1"},
+                       {"第二集", 22, "P 16, B 6", "http 16, mms 1", "wmv 10, rm 5, asf 1, rmvb 1, (empty) 5"},
+                       {"第三集", 7, "B 7", "http 5, rtsp 2", "rm 7"},
+                       {"待续...", 1, "- 1", "", ""},
+                   });
     const Summary all = summarize(varietyMenu());
     EXPECT_EQ(all.entries, 67);
     EXPECT_EQ(all.kinds, counts("P 41, B 25, - 1"));
@@ -57,8 +59,17 @@ TEST(MenuN1, GroupsListTheirEntriesInOrder) {
         std::string path, entries;
     };
     const std::vector<Listed> listed = {
-        {"演唱会", "后街男孩奥兰多演唱会 [B] · 王菲演唱会 [B] · 李纹COCO演唱会 [B] · 陈慧琳演唱会 [B] · 齐秦_雪域高原演唱会 [B] · 和蔡依林视频演唱 [B] · 蔡依林演唱会(台北 [B] · 迈克杰克逊-演唱会劲舞 [B] · [娱乐现场]麦当娜演唱会 [P] · 张国荣85年第一场演唱会 [B] · Beyond超越阿拉伯演唱会 [B] · Beyond马来西亚演唱会 [B] · Beyond北京演唱会 [B]"},
-        {"第一集", "麦当娜性感演唱会 [P] · 谢霆峰世纪演唱会 [P] · 韩国美女TBC演唱会 [P] · 华视金钻2003群星跨年晚会 [P] · 张学友张信哲歌迷见面会 [P] · 第五界中韩歌友会完全版 [P] · 王菲上海演唱会 [P] · 李玟台北演唱会 [P] · 谢霆锋MTV [P] · S.H.E-MTV:五天四夜 [P] · 舒淇刘烨精彩出演 [P] · 台湾娱乐节目1 [P] · 台湾搞笑节目2 [P] · 第53届中国小姐总结赛 [P] · 台湾带色搞笑!精品 [P] · 我爸爸 相声 [P] · 各國佳麗展現魅力 [P] · 陶晶莹献胸表演 [P] · 韩国辣妹劲舞 [P] · 贞子热舞 [P] · 唱歌３分钟不换气 [P] · 孙燕姿超级搞笑表演合辑 [P] · 男子12乐坊 [P] · 综艺节目里S.H.E [P]"},
+        {"演唱会",
+         "后街男孩奥兰多演唱会 [B] · 王菲演唱会 [B] · 李纹COCO演唱会 [B] · 陈慧琳演唱会 [B] · 齐秦_雪域高原演唱会 [B] "
+         "· 和蔡依林视频演唱 [B] · 蔡依林演唱会(台北 [B] · 迈克杰克逊-演唱会劲舞 [B] · [娱乐现场]麦当娜演唱会 [P] · "
+         "张国荣85年第一场演唱会 [B] · Beyond超越阿拉伯演唱会 [B] · Beyond马来西亚演唱会 [B] · Beyond北京演唱会 [B]"},
+        {"第一集",
+         "麦当娜性感演唱会 [P] · 谢霆峰世纪演唱会 [P] · 韩国美女TBC演唱会 [P] · 华视金钻2003群星跨年晚会 [P] · "
+         "张学友张信哲歌迷见面会 [P] · 第五界中韩歌友会完全版 [P] · 王菲上海演唱会 [P] · 李玟台北演唱会 [P] · "
+         "谢霆锋MTV [P] · S.H.E-MTV:五天四夜 [P] · 舒淇刘烨精彩出演 [P] · 台湾娱乐节目1 [P] · 台湾搞笑节目2 [P] · "
+         "第53届中国小姐总结赛 [P] · 台湾带色搞笑!精品 [P] · 我爸爸 相声 [P] · 各國佳麗展現魅力 [P] · 陶晶莹献胸表演 "
+         "[P] · 韩国辣妹劲舞 [P] · 贞子热舞 [P] · 唱歌３分钟不换气 [P] · 孙燕姿超级搞笑表演合辑 [P] · 男子12乐坊 [P] · "
+         "综艺节目里S.H.E [P]"},
         {"第二集 › 讲座-互联网Intern", "1 [B] · 2 [B]"},
         {"第三集 › 我猜猜（7月31日）", "1 [B] · 2 [B]"},
     };
@@ -159,11 +170,8 @@ TEST(MenuN1, KindFollowsTheMediaFormat) {
     for (const qc::Entry* e : visibleLeaves(varietyMenu())) {
         if (e->address.empty()) continue;
         const std::string type = addressType(e->address);
-        if (e->action == qc::Action::Play)
-            EXPECT_TRUE(windowsMedia.count(type)) << e->caption << " " << e->address;
-        else
-            EXPECT_TRUE(e->action == qc::Action::Browse && realMedia.count(type))
-                << e->caption << " " << e->address;
+        if (e->action == qc::Action::Play) EXPECT_TRUE(windowsMedia.count(type)) << e->caption << " " << e->address;
+        else EXPECT_TRUE(e->action == qc::Action::Browse && realMedia.count(type)) << e->caption << " " << e->address;
     }
 }
 

@@ -15,13 +15,11 @@ namespace {
 
 const qc::Entry& tvMenu() { return at({"电视剧"}); }
 
-
 std::vector<std::string> episodeCaptions(int n) {
     std::vector<std::string> out;
     for (int i = 1; i <= n; ++i) out.push_back("第" + std::to_string(i) + "集");
     return out;
 }
-
 
 bool hasPercentEscape(const std::string& s) {
     auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
@@ -46,31 +44,31 @@ std::string fileName(const std::string& address) { return address.substr(address
 TEST(MenuC1, DirectChildrenMatchTheirTable) {
     // An empty address is still a play action, so it is counted as "(empty)".
     expectChildren(tvMenu(), {
-        {"灌篮高手", 101, "P 101", "mms 101", "wmv 101"},
-        {"隔世追凶", 22, "B 22", "rtsp 22", "rmvb 22"},
-        {"分身战士（动画片）", 26, "B 26", "rtsp 26", "smi 26"},
-        {"X战记（动画片）", 24, "B 24", "rtsp 24", "smi 24"},
-        {"新白娘子传奇", 40, "B 40", "http 40", "rmvb 40"},
-        {"大汉天子", 40, "P 40", "mms 39", "wmv 39, (empty) 1"},
-        {"我的家", 9, "P 9", "mms 9", "wmv 9"},
-        {"熟女欲望记", 23, "B 23", "rtsp 23", "rm 23"},
-        {"熟女日记", 1, "B 1", "http 1", "htm 1"},
-        {"红苹果乐园", 1, "B 1", "http 1", "htm 1"},
-        {"封神榜", 1, "B 1", "http 1", "htm 1"},
-        {"兄弟连", 1, "B 1", "http 1", "htm 1"},
-        {"别了，温哥华", 1, "B 1", "http 1", "htm 1"},
-        {"蔷薇之恋", 1, "B 1", "http 1", "htm 1"},
-        {"射雕英雄传-铁血丹心", 1, "B 1", "http 1", "htm 1"},
-        {"熏衣草", 1, "B 1", "http 1", "query 1"},
-        {"半生缘", 1, "B 1", "http 1", "query 1"},
-        {"男才女貌", 1, "B 1", "http 1", "query 1"},
-        {"爱上星期六(电视综艺)", 1, "B 1", "http 1", "query 1"},
-        {"谍海波涛", 1, "B 1", "http 1", "query 1"},
-        {"侠客行", 1, "B 1", "http 1", "query 1"},
-        {"看了又看", 1, "B 1", "http 1", "query 1"},
-        {"粉红女郎", 1, "P 1", "", "(empty) 1"},
-        {"天龙八部", 1, "P 1", "", "(empty) 1"},
-    });
+                                 {"灌篮高手", 101, "P 101", "mms 101", "wmv 101"},
+                                 {"隔世追凶", 22, "B 22", "rtsp 22", "rmvb 22"},
+                                 {"分身战士（动画片）", 26, "B 26", "rtsp 26", "smi 26"},
+                                 {"X战记（动画片）", 24, "B 24", "rtsp 24", "smi 24"},
+                                 {"新白娘子传奇", 40, "B 40", "http 40", "rmvb 40"},
+                                 {"大汉天子", 40, "P 40", "mms 39", "wmv 39, (empty) 1"},
+                                 {"我的家", 9, "P 9", "mms 9", "wmv 9"},
+                                 {"熟女欲望记", 23, "B 23", "rtsp 23", "rm 23"},
+                                 {"熟女日记", 1, "B 1", "http 1", "htm 1"},
+                                 {"红苹果乐园", 1, "B 1", "http 1", "htm 1"},
+                                 {"封神榜", 1, "B 1", "http 1", "htm 1"},
+                                 {"兄弟连", 1, "B 1", "http 1", "htm 1"},
+                                 {"别了，温哥华", 1, "B 1", "http 1", "htm 1"},
+                                 {"蔷薇之恋", 1, "B 1", "http 1", "htm 1"},
+                                 {"射雕英雄传-铁血丹心", 1, "B 1", "http 1", "htm 1"},
+                                 {"熏衣草", 1, "B 1", "http 1", "query 1"},
+                                 {"半生缘", 1, "B 1", "http 1", "query 1"},
+                                 {"男才女貌", 1, "B 1", "http 1", "query 1"},
+                                 {"爱上星期六(电视综艺)", 1, "B 1", "http 1", "query 1"},
+                                 {"谍海波涛", 1, "B 1", "http 1", "query 1"},
+                                 {"侠客行", 1, "B 1", "http 1", "query 1"},
+                                 {"看了又看", 1, "B 1", "http 1", "query 1"},
+                                 {"粉红女郎", 1, "P 1", "", "(empty) 1"},
+                                 {"天龙八部", 1, "P 1", "", "(empty) 1"},
+                             });
 }
 
 TEST(MenuC1, WholeMenuIsOneGroupPerSeriesAndEveryEntryActs) {
@@ -99,20 +97,40 @@ TEST(MenuC1, WholeMenuIsOneGroupPerSeriesAndEveryEntryActs) {
 
 TEST(MenuC1, SeriesCaptionsInOrder) {
     EXPECT_EQ(childCaptions(tvMenu()), (std::vector<std::string>{
-        "灌篮高手", "隔世追凶", "分身战士（动画片）", "X战记（动画片）",
-        "新白娘子传奇", "大汉天子", "我的家", "熟女欲望记",
-        "熟女日记", "红苹果乐园", "封神榜", "兄弟连",
-        "别了，温哥华", "蔷薇之恋", "射雕英雄传-铁血丹心", "熏衣草",
-        "半生缘", "男才女貌", "爱上星期六(电视综艺)", "谍海波涛",
-        "侠客行", "看了又看", "粉红女郎", "天龙八部",
-    }));
+                                           "灌篮高手",
+                                           "隔世追凶",
+                                           "分身战士（动画片）",
+                                           "X战记（动画片）",
+                                           "新白娘子传奇",
+                                           "大汉天子",
+                                           "我的家",
+                                           "熟女欲望记",
+                                           "熟女日记",
+                                           "红苹果乐园",
+                                           "封神榜",
+                                           "兄弟连",
+                                           "别了，温哥华",
+                                           "蔷薇之恋",
+                                           "射雕英雄传-铁血丹心",
+                                           "熏衣草",
+                                           "半生缘",
+                                           "男才女貌",
+                                           "爱上星期六(电视综艺)",
+                                           "谍海波涛",
+                                           "侠客行",
+                                           "看了又看",
+                                           "粉红女郎",
+                                           "天龙八部",
+                                       }));
 }
 
 TEST(MenuC1, EpisodeRunsAreCaptionedInOrder) {
-    struct Run { const char* series; int episodes; };
-    for (Run r : {Run{"灌篮高手", 101}, Run{"隔世追凶", 22}, Run{"分身战士（动画片）", 26},
-                  Run{"新白娘子传奇", 40}, Run{"大汉天子", 40}, Run{"我的家", 9},
-                  Run{"熟女欲望记", 23}}) {
+    struct Run {
+        const char* series;
+        int episodes;
+    };
+    for (Run r : {Run{"灌篮高手", 101}, Run{"隔世追凶", 22}, Run{"分身战士（动画片）", 26}, Run{"新白娘子传奇", 40},
+                  Run{"大汉天子", 40}, Run{"我的家", 9}, Run{"熟女欲望记", 23}}) {
         SCOPED_TRACE(r.series);
         EXPECT_EQ(childCaptions(at(tvMenu(), {r.series})), episodeCaptions(r.episodes));
     }
@@ -185,19 +203,30 @@ TEST(MenuC1, EmptyAddressesAreExactlyTheThreePlayEntries) {
     for (const qc::Entry& series : tvMenu().children)
         for (const qc::Entry& e : series.children)
             if (e.address.empty()) empty.push_back(series.caption + " › " + e.caption);
-    EXPECT_EQ(empty, (std::vector<std::string>{"大汉天子 › 第9集", "粉红女郎 › 1－39",
-                                                "天龙八部 › 1－40"}));
+    EXPECT_EQ(empty, (std::vector<std::string>{"大汉天子 › 第9集", "粉红女郎 › 1－39", "天龙八部 › 1－40"}));
 }
 
 TEST(MenuC1, OneEntrySeriesNameTheirRange) {
-    struct One { const char* series; const char* caption; const char* type; };
+    struct One {
+        const char* series;
+        const char* caption;
+        const char* type;
+    };
     const One pages[] = {
-        {"熟女日记", "1－20", "htm"}, {"红苹果乐园", "1－25", "htm"}, {"封神榜", "1－40", "htm"},
-        {"兄弟连", "1－10", "htm"}, {"别了，温哥华", "1－22", "htm"}, {"蔷薇之恋", "1－23", "htm"},
-        {"射雕英雄传-铁血丹心", "1－20", "htm"}, {"熏衣草", "1－16", "query"},
-        {"半生缘", "1－35", "query"}, {"男才女貌", "1－20", "query"},
-        {"爱上星期六(电视综艺)", "1－11", "query"}, {"谍海波涛", "1－4", "query"},
-        {"侠客行", "1－20", "query"}, {"看了又看", "1－40", "query"},
+        {"熟女日记", "1－20", "htm"},
+        {"红苹果乐园", "1－25", "htm"},
+        {"封神榜", "1－40", "htm"},
+        {"兄弟连", "1－10", "htm"},
+        {"别了，温哥华", "1－22", "htm"},
+        {"蔷薇之恋", "1－23", "htm"},
+        {"射雕英雄传-铁血丹心", "1－20", "htm"},
+        {"熏衣草", "1－16", "query"},
+        {"半生缘", "1－35", "query"},
+        {"男才女貌", "1－20", "query"},
+        {"爱上星期六(电视综艺)", "1－11", "query"},
+        {"谍海波涛", "1－4", "query"},
+        {"侠客行", "1－20", "query"},
+        {"看了又看", "1－40", "query"},
     };
     std::set<std::string> addresses;
     for (const One& p : pages) {
@@ -212,7 +241,9 @@ TEST(MenuC1, OneEntrySeriesNameTheirRange) {
         addresses.insert(e.address);
     }
     EXPECT_EQ(addresses.size(), 14u);
-    EXPECT_EQ(at(tvMenu(), {"熟女日记"}).children.at(0).caption, "1\xEF\xBC\x8D" "20");
+    EXPECT_EQ(at(tvMenu(), {"熟女日记"}).children.at(0).caption,
+              "1\xEF\xBC\x8D"
+              "20");
 }
 
 TEST(MenuC1, RtspAddressesAllNamePort554) {
