@@ -12,7 +12,7 @@
 
 #include "core/app/app_text.h"
 #include "core/app/fullscreen.h"
-#include "playback/vlc_player.h"
+#include "player/vlc_player.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
 #include "update/qt_update.h"

@@ -8,10 +8,10 @@
 #include "app/form1.h"
 #include "app/startup.h"
 #include "core/app/app_text.h"
+#include "games/form4.h"
+#include "games/lazy_flash.h"
 #include "help/form8.h"
-#include "playback/form4.h"
-#include "playback/lazy_flash.h"
-#include "playback/vlc_player.h"
+#include "player/vlc_player.h"
 #include "shared/guard.h"
 #include "shared/xdg_shell.h"
 

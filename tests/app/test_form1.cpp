@@ -17,9 +17,9 @@
 #include "clips.h"
 #include "core/app/app_text.h"
 #include "core/catalogue/catalogue.h"
-#include "core/playback/player_status.h"
+#include "core/player/player_status.h"
 #include "fakes.h"
-#include "playback/vlc_player.h"
+#include "player/vlc_player.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
 

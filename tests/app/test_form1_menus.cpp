@@ -11,7 +11,7 @@
 #include "clips.h"
 #include "core/catalogue/catalogue.h"
 #include "fakes.h"
-#include "playback/vlc_player.h"
+#include "player/vlc_player.h"
 
 using namespace qctest;
 

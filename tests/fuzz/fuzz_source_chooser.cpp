@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/playback/playlist.h"
-#include "core/playback/source_chooser.h"
+#include "core/player/playlist.h"
+#include "core/player/source_chooser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // First line: a redirect's target; then two bytes of status; the rest is the body.

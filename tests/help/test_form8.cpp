@@ -14,7 +14,7 @@
 #include "fakes.h"
 #include "help/form8.h"
 #include "http_server.h"
-#include "playback/vlc_player.h"
+#include "player/vlc_player.h"
 
 using namespace qctest;
 

@@ -20,10 +20,10 @@
 
 #include "app/form1.h"
 #include "core/catalogue/catalogue.h"
+#include "games/form4.h"
+#include "games/lazy_flash.h"
 #include "help/form8.h"
-#include "playback/form4.h"
-#include "playback/lazy_flash.h"
-#include "playback/vlc_player.h"
+#include "player/vlc_player.h"
 #include "proc_memory.h"
 #include "shared/xdg_shell.h"
 

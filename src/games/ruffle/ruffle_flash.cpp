@@ -1,0 +1,142 @@
+#include "games/ruffle/ruffle_flash.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLibraryInfo>
+#include <QOpenGLContext>
+#include <QPointer>
+#include <QQuickWindow>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
+#include <stdexcept>
+
+#include "games/ruffle/ruffle_scheme.h"
+
+// Qt's own (exported, not in its public headers).
+Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+
+namespace qc {
+
+namespace {
+
+// The player's page: it goes nowhere else, and opens no windows.
+class GamePage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
+        return url.scheme() == kRuffleScheme;
+    }
+};
+
+// The page reaches nothing but our scheme, which asks the sandbox: not file:, not the web
+// directly, whatever a movie or a fault in the page tries.
+class OwnSchemeOnly : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme != kRuffleScheme && scheme != "data" && scheme != "blob") info.block(true);
+    }
+};
+
+}  // namespace
+
+RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
+    setObjectName("RuffleView");
+    setFocusPolicy(Qt::StrongFocus);
+    // Whenever the view takes the keyboard (the window shows, comes to the front, a new movie),
+    // the page hands it on to the player.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && (now == this || isAncestorOf(now)) && ready_) page_->runJavaScript("qcFocus();");
+    });
+    if (!ruffleSchemeRegistered())
+        throw std::runtime_error("The Flash component could not be created: its scheme was registered too late");
+    for (const char* name : {"ruffle.js", "player.html", "shim.js"}) {
+        const QString file = ruffleFolder() + "/" + name;
+        if (!QFileInfo(file).isFile())
+            throw std::runtime_error("The Flash component could not be created: " + file.toStdString() + " is missing");
+    }
+}
+
+RuffleFlash::~RuffleFlash() {
+    // The page must go before its profile.
+    delete page_;
+}
+
+void RuffleFlash::setMovie(const std::string& address) {
+    pending_ = QString::fromStdString(address);
+    if (ready_) playPending();
+    else if (!loading_) startPage();
+    // From here on the sandbox is the new movie's, and the old one's loads are over.
+    scheme_->startMovie(pending_);
+}
+
+void RuffleFlash::startPage() {
+    if (!page_) {
+        profile_ = new QWebEngineProfile(this);  // off the record: nothing is written to disk
+        profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        scheme_ = new RuffleScheme(this);
+        profile_->installUrlSchemeHandler(kRuffleScheme, scheme_);
+        profile_->setUrlRequestInterceptor(new OwnSchemeOnly(profile_));
+        page_ = new GamePage(profile_, this);
+        QWebEngineSettings* settings = page_->settings();
+        settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+        settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+        settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+        page_->setBackgroundColor(Qt::black);
+        setPage(page_);
+        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            loading_ = false;
+            ready_ = ok;
+            if (ok) playPending();
+        });
+        // A crashed page is loaded afresh with the next movie.
+        connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] { ready_ = loading_ = false; });
+    }
+    loading_ = true;
+    page_->load(QUrl(kRuffleOrigin + "/player.html"));
+}
+
+void RuffleFlash::playPending() {
+    const QString arg = QString::fromUtf8(QJsonDocument(QJsonArray{pending_}).toJson(QJsonDocument::Compact));
+    page_->runJavaScript("qcPlay(" + arg + "[0]);",
+                         [this, page = QPointer<QWebEnginePage>(page_)](const QVariant& played) {
+                             // The player showed its error panel: start a fresh page, which then plays the pending
+                             // movie.
+                             if (page && page == page_ && ready_ && !played.toBool()) {
+                                 ready_ = false;
+                                 startPage();
+                             }
+                         });
+}
+
+}  // namespace qc
+
+extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent, bool openGl) {
+    // Drawing in software, the view that shows the engine's frames draws in software too, and no
+    // OpenGL is set up at all.
+    if (!openGl) QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // The web engine wants the application's shared OpenGL context, which an application makes at
+    // its start when asked to (Qt::AA_ShareOpenGLContexts). Asking costs every start-up ~50 ms of
+    // OpenGL set-up, for games that may never be played: make that context here instead. Drawing
+    // in software, the engine only reads it: an uncreated one will do.
+    if (!qt_gl_global_share_context()) {
+        auto* shared = new QOpenGLContext(qApp);
+        if (openGl) shared->create();
+        qt_gl_set_global_share_context(shared);
+    }
+    // Before the first profile exists, which is as early as a scheme can be made known.
+    qc::registerRuffleScheme();
+    return new qc::RuffleFlash(parent);
+}

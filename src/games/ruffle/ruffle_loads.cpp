@@ -1,0 +1,384 @@
+#include "games/ruffle/ruffle_loads.h"
+
+#include <QBuffer>
+#include <QHostInfo>
+#include <QNetworkReply>
+#include <QPointer>
+#include <QTimer>
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "core/games/cross_domain_policy.h"
+#include "games/ruffle/ruffle_scheme.h"
+
+namespace qc {
+
+struct RuffleLoads::Load : QObject {
+    QPointer<QWebEngineUrlRequestJob> job;
+    WebAddress target;
+    std::vector<std::string> ips;  // where target's host resolved
+    QByteArray method, type, body;
+    FlashSandbox::DownloadId id = 0;
+    QPointer<QNetworkReply> reply;
+    int redirects = 0;
+    bool headersSeen = false;
+    bool answered = false;   // the job has its answer
+    bool streaming = false;  // the job reads the reply itself
+};
+
+namespace {
+
+QWebEngineUrlRequestJob::Error jobError(QNetworkReply::NetworkError e) {
+    switch (e) {
+    case QNetworkReply::ContentNotFoundError:
+    case QNetworkReply::HostNotFoundError: return QWebEngineUrlRequestJob::UrlNotFound;
+    case QNetworkReply::OperationCanceledError: return QWebEngineUrlRequestJob::RequestAborted;
+    default: return QWebEngineUrlRequestJob::RequestFailed;
+    }
+}
+
+QByteArray lengthMime(qint64 length) { return kLengthMimePrefix + QByteArray::number(length); }
+
+// A body as it arrives. The web engine reads it on its own IO thread while the reply fills on
+// ours, so the reply is never read there: what it holds is moved here, under a lock, at most one
+// chunk ahead of the page. Each read on the IO thread asks ours for more.
+class StreamedBody : public QIODevice {
+public:
+    StreamedBody(QNetworkReply* reply, qint64 length) : reply_(reply), length_(length) {
+        connect(reply, &QIODevice::readyRead, this, &StreamedBody::pull);
+        connect(reply, &QNetworkReply::finished, this, [this] {
+            replyFinished_ = true;
+            pull();
+        });
+        connect(reply, &QObject::destroyed, this, &StreamedBody::end);
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        pull();
+    }
+    bool isSequential() const override { return true; }
+    qint64 size() const override { return length_; }
+    qint64 bytesAvailable() const override {
+        std::lock_guard lock(mutex_);
+        return held_.size() - head_;
+    }
+    bool atEnd() const override {
+        std::lock_guard lock(mutex_);
+        return ended_ && held_.size() == head_;
+    }
+
+protected:
+    qint64 readData(char* data, qint64 max) override {
+        qint64 n = 0;
+        bool over = false;
+        {
+            std::lock_guard lock(mutex_);
+            n = std::min<qint64>(max, held_.size() - head_);
+            std::memcpy(data, held_.constData() + head_, size_t(n));
+            head_ += n;
+            if (head_ == held_.size() || head_ > kChunkBytes / 2) {
+                held_.remove(0, head_);
+                head_ = 0;
+            }
+            over = ended_ && held_.isEmpty();
+        }
+        if (n > 0) QMetaObject::invokeMethod(this, &StreamedBody::pull, Qt::QueuedConnection);
+        return n == 0 && over ? -1 : n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    static constexpr qint64 kChunkBytes = RuffleLoads::kChunkBytes;
+
+    // On our thread: moves what the reply holds here, while there is room. The body ends once the
+    // reply has finished and all of it is here.
+    void pull() {
+        if (!reply_) return;
+        qint64 room = 0;
+        {
+            std::lock_guard lock(mutex_);
+            room = kChunkBytes - (held_.size() - head_);
+        }
+        if (room > 0) {
+            const QByteArray more = reply_->read(room);
+            if (!more.isEmpty()) {
+                {
+                    std::lock_guard lock(mutex_);
+                    held_.append(more);
+                }
+                emit readyRead();
+            }
+        }
+        if (replyFinished_ && reply_->bytesAvailable() == 0) end();
+    }
+    void end() {
+        {
+            std::lock_guard lock(mutex_);
+            if (ended_) return;
+            ended_ = true;
+        }
+        emit readyRead();
+        emit readChannelFinished();
+    }
+
+    QPointer<QNetworkReply> reply_;  // used on our thread only, with replyFinished_
+    bool replyFinished_ = false;
+    const qint64 length_;
+    mutable std::mutex mutex_;  // guards what follows
+    QByteArray held_;
+    qsizetype head_ = 0;  // held_ before this was read
+    bool ended_ = false;
+};
+
+// http goes to the very address the sandbox checked, so that a second lookup of the name can't
+// lead elsewhere; https must name its host for TLS, and a name rebound elsewhere fails there.
+QNetworkRequest requestFor(const WebAddress& a, const std::vector<std::string>& ips, int stallMs) {
+    std::string host = a.hostInUrl();
+    if (a.scheme == "http" && !ips.empty())
+        host = ips.front().find(':') != std::string::npos ? "[" + ips.front() + "]" : ips.front();
+    const std::string text = a.scheme + "://" + host + ":" + std::to_string(a.port) + a.path;
+    QNetworkRequest r(QUrl::fromEncoded(QByteArray::fromStdString(text)));
+    if (a.scheme == "http") {
+        const bool usualPort = a.port == 80;
+        r.setRawHeader("Host",
+                       QByteArray::fromStdString(a.hostInUrl() + (usualPort ? "" : ":" + std::to_string(a.port))));
+    }
+    r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    r.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    r.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    r.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    r.setTransferTimeout(stallMs);
+    return r;
+}
+
+}  // namespace
+
+RuffleLoads::RuffleLoads(QObject* parent) : QObject(parent), movieScope_(new QObject(this)) {}
+
+RuffleLoads::~RuffleLoads() = default;
+
+void RuffleLoads::startMovie(const QString& address) {
+    for (const auto& [load, _] : loads_) {
+        if (load->job && !load->answered) load->job->fail(QWebEngineUrlRequestJob::RequestAborted);
+        load->answered = true;
+        if (load->reply) {
+            load->reply->disconnect(load);
+            load->reply->abort();
+        }
+        load->deleteLater();
+    }
+    loads_.clear();
+    byId_.clear();
+    awaitingPolicy_.clear();
+    delete movieScope_;  // the old movie's policy fetches
+    movieScope_ = new QObject(this);
+    sandbox_.startMovie(address.toStdString());
+}
+
+void RuffleLoads::load(QWebEngineUrlRequestJob* job, const QString& target, const QByteArray& method,
+                       const QByteArray& type, const QByteArray& body) {
+    auto* l = new Load;
+    l->setParent(this);
+    l->job = job;
+    l->method = method;
+    l->type = type;
+    l->body = body;
+    loads_[l] = true;
+    connect(job, &QObject::destroyed, l, [this, l] { end(l); });
+    QTimer::singleShot(kLoadMs, l, [this, l] { fail(l, QWebEngineUrlRequestJob::RequestAborted); });
+    const auto address = parseWebAddress(target.toStdString());
+    if (!address || (method != "GET" && method != "POST") || size_t(body.size()) > sandbox_.limits().sendBytes) {
+        fail(l, QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    l->target = *address;
+    resolve(l);
+}
+
+void RuffleLoads::resolve(Load* l) {
+    if (l->target.hostIsIp) {
+        l->ips = {l->target.host};
+        decide(l);
+        return;
+    }
+    QHostInfo::lookupHost(QString::fromStdString(l->target.host), l, [this, l](const QHostInfo& info) {
+        l->ips.clear();
+        for (const QHostAddress& a : info.addresses()) l->ips.push_back(a.toString().toStdString());
+        decide(l);
+    });
+}
+
+void RuffleLoads::decide(Load* l) {
+    if (!loads_.count(l)) return;  // a lookup that came back after its movie was replaced
+    const FlashSandbox::Decision d = sandbox_.decide(l->target, l->ips);
+    switch (d.verdict) {
+    case FlashSandbox::Verdict::Fetch:
+        l->id = sandbox_.newDownload();
+        byId_[l->id] = l;
+        switch (sandbox_.admit(l->id)) {
+        case FlashSandbox::Admission::Start: transfer(l); break;
+        case FlashSandbox::Admission::Wait: break;  // end() of another starts it
+        case FlashSandbox::Admission::Refuse: fail(l, QWebEngineUrlRequestJob::RequestDenied); break;
+        }
+        return;
+    case FlashSandbox::Verdict::AskPolicy:
+        awaitingPolicy_[l->target.origin()].push_back(l);
+        askPolicy(l, l->target.origin(), d.policyAddress);
+        return;
+    case FlashSandbox::Verdict::WaitPolicy: awaitingPolicy_[l->target.origin()].push_back(l); return;
+    case FlashSandbox::Verdict::Refuse: fail(l, QWebEngineUrlRequestJob::RequestDenied); return;
+    }
+}
+
+void RuffleLoads::transfer(Load* l) {
+    QNetworkRequest r = requestFor(l->target, l->ips, kStallMs);
+    if (!r.url().isValid()) {
+        fail(l, QWebEngineUrlRequestJob::UrlInvalid);
+        return;
+    }
+    QNetworkReply* reply;
+    if (l->method == "POST") {
+        r.setHeader(QNetworkRequest::ContentTypeHeader,
+                    l->type.isEmpty() ? "application/x-www-form-urlencoded" : l->type);
+        reply = net_.post(r, l->body);
+    } else {
+        reply = net_.get(r);
+    }
+    l->reply = reply;
+    l->headersSeen = false;
+    connect(reply, &QNetworkReply::metaDataChanged, l, [this, l, reply] { answer(l, reply); });
+    connect(reply, &QNetworkReply::downloadProgress, l, [this, l](qint64 received, qint64) {
+        if (!sandbox_.hold(l->id, quint64(received))) fail(l, QWebEngineUrlRequestJob::RequestDenied);
+    });
+    connect(reply, &QNetworkReply::finished, l, [this, l, reply] {
+        if (l->streaming) {
+            l->reply = nullptr;  // the job reads on; the reply goes with the job
+            end(l);
+            return;
+        }
+        if (!l->headersSeen) answer(l, reply);
+        if (l->answered || !loads_.count(l) || l->reply != reply) return;
+        if (reply->error() != QNetworkReply::NoError) {
+            fail(l, jobError(reply->error()));
+            return;
+        }
+        // The server gave no length: the body was held here, within the budget, and goes whole.
+        auto* body = new QBuffer;
+        body->setData(reply->readAll());
+        body->open(QIODevice::ReadOnly);
+        connect(l->job, &QObject::destroyed, body, &QObject::deleteLater);
+        l->answered = true;
+        l->job->reply(lengthMime(body->size()), body);
+        end(l);
+    });
+}
+
+void RuffleLoads::answer(Load* l, QNetworkReply* reply) {
+    if (l->headersSeen || l->answered) return;
+    l->headersSeen = true;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status >= 300 && status <= 399 && reply->header(QNetworkRequest::LocationHeader).isValid()) {
+        const QUrl to = QUrl::fromEncoded(QByteArray::fromStdString(l->target.text()))
+                            .resolved(reply->header(QNetworkRequest::LocationHeader).toUrl());
+        redirect(l, to, status);
+        return;
+    }
+    if (status >= 400 && status <= 599) {
+        // A server's refusal goes to the page as its status, so that Ruffle can say what it means.
+        auto* code = new QBuffer;
+        code->setData(QByteArray::number(status));
+        code->open(QIODevice::ReadOnly);
+        connect(l->job, &QObject::destroyed, code, &QObject::deleteLater);
+        l->answered = true;
+        l->job->reply(kStatusMime, code);
+        end(l);
+        return;
+    }
+    bool known = false;
+    const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+    if (!known || status == 0) return;  // held until its end
+    if (declared < 0 || !sandbox_.hold(l->id, quint64(declared))) {
+        fail(l, QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    // Streamed: the page reads the reply as it arrives, nothing is copied here, and the network
+    // stack holds no more than a chunk ahead of the page.
+    reply->setReadBufferSize(kChunkBytes);
+    l->answered = l->streaming = true;
+    auto* body = new StreamedBody(reply, declared);
+    connect(l->job, &QObject::destroyed, body, &QObject::deleteLater);
+    connect(l->job, &QObject::destroyed, reply, &QObject::deleteLater);
+    l->job->reply(lengthMime(declared), body);
+}
+
+void RuffleLoads::redirect(Load* l, const QUrl& to, int status) {
+    l->reply->disconnect(l);
+    l->reply->abort();
+    l->reply->deleteLater();
+    l->reply = nullptr;
+    byId_.erase(l->id);
+    const auto waiting = sandbox_.finish(l->id);
+    l->id = 0;
+    for (FlashSandbox::DownloadId id : waiting)
+        if (auto it = byId_.find(id); it != byId_.end()) transfer(it->second);
+    const auto next = parseWebAddress(to.toString(QUrl::FullyEncoded).toStdString());
+    if (++l->redirects > kRedirects || !next) {
+        fail(l, QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    if (status != 307 && status != 308) {
+        l->method = "GET";
+        l->body.clear();
+    }
+    l->target = *next;
+    resolve(l);
+}
+
+void RuffleLoads::askPolicy(Load* l, const std::string& origin, const std::string& address) {
+    const auto a = parseWebAddress(address);
+    QNetworkReply* reply = net_.get(requestFor(*a, l->ips, kPolicyMs));
+    reply->setParent(movieScope_);
+    QTimer::singleShot(kPolicyMs, reply, &QNetworkReply::abort);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+        if (received > qint64(kMaxPolicyBytes) || total > qint64(kMaxPolicyBytes)) reply->abort();
+    });
+    const bool https = a->scheme == "https";
+    connect(reply, &QNetworkReply::finished, movieScope_, [this, reply, origin, https] {
+        reply->deleteLater();
+        std::optional<std::string> body;
+        if (reply->error() == QNetworkReply::NoError &&
+            reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200)
+            body = reply->read(kMaxPolicyBytes + 1).toStdString();
+        sandbox_.policyArrived(origin, body, https);
+        const std::vector<Load*> waiting = std::move(awaitingPolicy_[origin]);
+        awaitingPolicy_.erase(origin);
+        for (Load* w : waiting)
+            if (loads_.count(w)) decide(w);
+    });
+}
+
+void RuffleLoads::fail(Load* l, QWebEngineUrlRequestJob::Error error) {
+    if (!loads_.count(l)) return;
+    if (l->job && !l->answered) l->job->fail(error);
+    l->answered = true;
+    end(l);
+}
+
+void RuffleLoads::end(Load* l) {
+    if (!loads_.erase(l)) return;
+    if (l->reply && !l->streaming) {
+        l->reply->disconnect(l);
+        l->reply->abort();
+        l->reply->deleteLater();
+    } else if (l->reply) {
+        l->reply->abort();  // cut short while the page read it: the page sees a short body, a failed load
+    }
+    for (auto& [origin, waiting] : awaitingPolicy_) std::erase(waiting, l);
+    if (l->id) {
+        byId_.erase(l->id);
+        for (FlashSandbox::DownloadId id : sandbox_.finish(l->id))
+            if (auto it = byId_.find(id); it != byId_.end()) transfer(it->second);
+    }
+    l->deleteLater();
+}
+
+}  // namespace qc

@@ -1,0 +1,86 @@
+#include "games/ruffle/ruffle_scheme.h"
+
+#include <dlfcn.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrlQuery>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+#include "games/ruffle/ruffle_loads.h"
+
+namespace qc {
+
+namespace {
+
+QByteArray mimeOf(const QString& name) {
+    if (name.endsWith(".wasm")) return "application/wasm";
+    if (name.endsWith(".js")) return "text/javascript";
+    if (name.endsWith(".html")) return "text/html";
+    return "application/octet-stream";
+}
+
+}  // namespace
+
+void registerRuffleScheme() {
+    if (ruffleSchemeRegistered()) return;
+    QWebEngineUrlScheme scheme(kRuffleScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    // Secure, but no local scheme: its page may not read file:, nor reach the web but through us.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+bool ruffleSchemeRegistered() { return QWebEngineUrlScheme::schemeByName(kRuffleScheme).name() == kRuffleScheme; }
+
+QString ruffleFolder() {
+    static const QString folder = [] {
+        Dl_info module{};
+        if (!dladdr(reinterpret_cast<const void*>(&ruffleFolder), &module) || !module.dli_fname) return QString();
+        return QFileInfo(QFile::decodeName(module.dli_fname)).absolutePath() + "/ruffle";
+    }();
+    return folder;
+}
+
+RuffleScheme::RuffleScheme(QObject* parent) : QWebEngineUrlSchemeHandler(parent), loads_(new RuffleLoads(this)) {}
+
+void RuffleScheme::startMovie(const QString& address) { loads_->startMovie(address); }
+
+void RuffleScheme::requestStarted(QWebEngineUrlRequestJob* job) {
+    const QUrl url = job->requestUrl();
+    if (job->requestMethod() != "GET" || url.host() != "engine") {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+    if (url.path() == "/fetch") {
+        // The page can't hand a body to our scheme: a movie's POST data comes in the query.
+        const QUrlQuery q(url);
+        const auto body =
+            QByteArray::fromBase64Encoding(q.queryItemValue("b", QUrl::FullyDecoded).toLatin1(),
+                                           QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
+        if (!body) {
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        const QString method = q.hasQueryItem("m") ? q.queryItemValue("m") : QStringLiteral("GET");
+        loads_->load(job, q.queryItemValue("u", QUrl::FullyDecoded), method.toLatin1(),
+                     q.queryItemValue("t", QUrl::FullyDecoded).toLatin1(), *body);
+        return;
+    }
+    serveFile(job, url.path().mid(1));
+}
+
+void RuffleScheme::serveFile(QWebEngineUrlRequestJob* job, const QString& name) {
+    auto* file = new QFile(ruffleFolder() + "/" + name);
+    if (name.isEmpty() || name.startsWith('.') || name.contains('/') || !file->open(QIODevice::ReadOnly)) {
+        delete file;
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    // The job reads the file until it ends; the file lives as long as the job.
+    QObject::connect(job, &QObject::destroyed, file, &QObject::deleteLater);
+    job->reply(mimeOf(name), file);
+}
+
+}  // namespace qc
