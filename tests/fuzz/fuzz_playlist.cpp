@@ -8,6 +8,7 @@
 
 #include "core/player/playlist.h"
 #include "core/text/gbk.h"
+#include "core/text/utf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);

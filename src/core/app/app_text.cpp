@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/text/ascii.h"
+
 namespace qc {
 
 namespace {
@@ -23,8 +25,7 @@ std::string applicationTitle(std::string_view path) {
     std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
     name = name.substr(0, name.find('.'));
     std::string title(name);
-    for (size_t i = 1; i < title.size(); ++i)
-        if (title[i] >= 'A' && title[i] <= 'Z') title[i] = static_cast<char>(title[i] - 'A' + 'a');
+    for (size_t i = 1; i < title.size(); ++i) title[i] = asciiLower(title[i]);
     return title;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Case rules of protocols and markup: ASCII letters only, whatever the locale.
+// Case and blank rules of protocols and markup: ASCII only, whatever the locale.
 
 #include <string>
 #include <string_view>
@@ -14,11 +14,24 @@ inline std::string asciiLowerCopy(std::string_view s) {
     return out;
 }
 
-inline bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (asciiLower(s[i]) != asciiLower(prefix[i])) return false;
+inline bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
     return true;
+}
+
+inline bool startsWithNoCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && equalsNoCase(s.substr(0, prefix.size()), prefix);
+}
+
+// Blank, tab, line breaks, form feed and vertical tab.
+inline bool isAsciiSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+inline std::string_view trimAscii(std::string_view s) {
+    while (!s.empty() && isAsciiSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isAsciiSpace(s.back())) s.remove_suffix(1);
+    return s;
 }
 
 }  // namespace qc

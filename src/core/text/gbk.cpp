@@ -2,8 +2,11 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
+
+#include "core/text/utf.h"
 
 namespace qc {
 
@@ -45,61 +48,7 @@ private:
     iconv_t cd_;
 };
 
-size_t utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
-    return 1;
-}
-
 }  // namespace
-
-namespace {
-
-// Length of the well-formed UTF-8 sequence at s[i], or 0.
-size_t validSequence(std::string_view s, size_t i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t n = utf8SequenceLength(c);
-    if (n == 1) return c < 0x80 ? 1 : 0;
-    if (i + n > s.size()) return 0;
-    char32_t cp = c & (0x7F >> n);
-    for (size_t k = 1; k < n; ++k) {
-        unsigned char t = static_cast<unsigned char>(s[i + k]);
-        if ((t & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (t & 0x3F);
-    }
-    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return n;
-}
-
-}  // namespace
-
-bool isValidUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        size_t n = validSequence(s, i);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
-
-std::string repairUtf8(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        size_t n = validSequence(s, i);
-        if (n == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(s.substr(i, n));
-            i += n;
-        }
-    }
-    return out;
-}
 
 std::string utf8ToGbk(std::string_view utf8) {
     Converter c("GBK", "UTF-8");

@@ -10,9 +10,5 @@ namespace qc {
 std::string utf8ToGbk(std::string_view utf8);
 // GBK (read as GB18030, its superset) to UTF-8; a malformed byte becomes U+FFFD.
 std::string gbkToUtf8(std::string_view gbk);
-// True when the bytes are well-formed UTF-8.
-bool isValidUtf8(std::string_view bytes);
-// The bytes with every malformed UTF-8 sequence replaced by U+FFFD.
-std::string repairUtf8(std::string_view bytes);
 
 }  // namespace qc

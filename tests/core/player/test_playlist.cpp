@@ -5,6 +5,7 @@
 
 #include "core/player/playlist.h"
 #include "core/text/gbk.h"
+#include "core/text/utf.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/text/gbk.h"
+#include "core/text/utf.h"
 
 TEST(Gbk, MalformedAndUnmappableTextIsReplacedNotLost) {
     EXPECT_EQ(qc::gbkToUtf8("ab\x81"), "ab\xEF\xBF\xBD");  // cut-off double byte
