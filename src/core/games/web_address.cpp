@@ -136,7 +136,7 @@ std::string WebAddress::origin() const { return scheme + "://" + hostInUrl() + "
 std::string WebAddress::text() const { return origin() + path; }
 
 std::optional<WebAddress> parseWebAddress(std::string_view text) {
-    if (text.empty() || text.size() > kMaxAddressLength) return std::nullopt;
+    if (text.empty() || text.size() > kMaxWebAddressLength) return std::nullopt;
     for (char c : text)
         if (static_cast<unsigned char>(c) <= 0x20 || static_cast<unsigned char>(c) >= 0x7f || c == '\\')
             return std::nullopt;

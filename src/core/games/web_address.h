@@ -24,7 +24,9 @@ struct WebAddress {
     std::string hostInUrl() const;
 };
 
-inline constexpr size_t kMaxAddressLength = 8192;
+// What a movie loads may carry its game's data in the query, as a browser allows (8 KiB is what
+// common web servers take in a request line); longer than a stream address may be.
+inline constexpr size_t kMaxWebAddressLength = 8192;
 
 // An absolute http(s) address, or nothing: other schemes, user names, spaces, control and
 // non-ASCII characters, backslashes, bad ports and hosts are refused. IPv4 hosts in the forms a

@@ -20,7 +20,7 @@ std::string_view schemeOf(std::string_view address) {
 
 bool isHttp(std::string_view address) {
     std::string_view s = schemeOf(address);
-    return (s.size() == 4 && startsWithNoCase(s, "http")) || (s.size() == 5 && startsWithNoCase(s, "https"));
+    return equalsNoCase(s, "http") || equalsNoCase(s, "https");
 }
 
 // A Windows Media server answers an http request for a live point with the MMSH header; the
@@ -55,11 +55,11 @@ PlayerStatus statusOf(FetchReport::Failure f) {
 bool isAllowedScheme(std::string_view address) {
     std::string_view scheme = schemeOf(address);
     return std::any_of(kNetworkSchemes.begin(), kNetworkSchemes.end(),
-                       [&](std::string_view s) { return scheme.size() == s.size() && startsWithNoCase(scheme, s); });
+                       [&](std::string_view s) { return equalsNoCase(scheme, s); });
 }
 
 bool isAllowedAddress(std::string_view address) {
-    if (address.empty() || address.size() > kMaxAddressLength) return false;
+    if (address.empty() || address.size() > kMaxStreamAddressLength) return false;
     for (unsigned char c : address)
         if (c < 0x20 || c == 0x7F) return false;  // NUL, line breaks, escapes
     if (!isAllowedScheme(address)) return false;

@@ -14,7 +14,9 @@
 
 namespace qc {
 
-inline constexpr std::size_t kMaxAddressLength = 2048;
+// Stream addresses are short (a server, a point, a few query fields) and go to the media engine,
+// whose own URL handling is the thing to protect: a tighter bound than the games' web addresses.
+inline constexpr std::size_t kMaxStreamAddressLength = 2048;
 inline constexpr int kMaxRedirects = 5;  // per candidate chain
 // How long one choice of an entry may take.
 struct AttemptBounds {
@@ -32,7 +34,7 @@ struct AttemptBounds {
 // Schemes the engine may be handed for anything that came from the network.
 bool isAllowedScheme(std::string_view address);
 // An address the engine may be handed: an allowed scheme with a host, no NUL or control bytes,
-// not longer than kMaxAddressLength.
+// not longer than kMaxStreamAddressLength.
 bool isAllowedAddress(std::string_view address);
 
 // What a fetch of an http(s) candidate found so far. The adapter reports after the headers, as

@@ -87,7 +87,7 @@ TEST(WebAddress, HostileAndForeignAddressesAreRefused) {
         EXPECT_EQ(canonical(bad), "refused") << bad;
     }
     EXPECT_EQ(canonical("http://" + std::string(254, 'a') + "/"), "refused");
-    EXPECT_EQ(canonical("http://a.example/" + std::string(qc::kMaxAddressLength, 'x')), "refused");
+    EXPECT_EQ(canonical("http://a.example/" + std::string(qc::kMaxWebAddressLength, 'x')), "refused");
 }
 
 TEST(WebAddress, ClassesOfIPv4) {

@@ -75,7 +75,7 @@ TEST(AllowedAddress, OnlyNetworkSchemesWithAHostAndNoControlBytes) {
                             "\0x:y"s,
                             "http://a.example/\0.asf"s,
                             "http://a.example/\x7f"s,
-                            "http://a.example/" + std::string(qc::kMaxAddressLength, 'a')})
+                            "http://a.example/" + std::string(qc::kMaxStreamAddressLength, 'a')})
         EXPECT_FALSE(qc::isAllowedAddress(bad)) << bad;
 }
 
