@@ -1,16 +1,11 @@
 #pragma once
-// The engine sees only the modules the catalogue's streams need: none that open local files,
-// devices, raw sockets or listeners, none that follow playlists of their own. libvlc looks for
+// The engine sees only the modules core/player/engine_modules allows. libvlc looks for
 // its modules beside the libvlccore it runs from, so a private copy of libvlccore, loaded before
 // libvlc, brings a module folder of links to the allowed ones only.
 
 #include <string>
 
 namespace qc {
-
-// Whether a module (its path under the engine's module folder, "access/libhttp_plugin.so") may
-// be loaded.
-bool isAllowedEngineModule(const std::string& relativePath);
 
 // Makes (once; reused while the installed engine is unchanged) the private engine folder under
 // `cacheRoot` (the user's own; empty: none) from the installed libvlccore in `systemLibDir`, and loads its libvlccore.
