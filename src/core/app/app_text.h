@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace qc {
+#include "core/app/version.h"  // kMainCaption
 
-inline constexpr std::string_view kMainCaption = "晴川影音同乐会 V1.31";
+namespace qc {
 
 // The title from the executable's path: its file name, cut at the first full stop, every
 // character after the first in lower case ("C:\\APPS\\QINGCHUAN.EXE" -> "Qingchuan").

@@ -35,6 +35,6 @@ TEST(ErrorTexts, StartupBoxNamesKindModuleAndAddress) {
 TEST(Caption, VersionTagIsTheLastFourOfTwentyGbkBytes) {
     std::string gbk = qc::utf8ToGbk(qc::kMainCaption);
     ASSERT_EQ(gbk.size(), 20u);
-    EXPECT_EQ(gbk.substr(16, 4), "1.31");
+    EXPECT_EQ(gbk.substr(16, 4), qc::kVersion);
     EXPECT_EQ(qc::gbkToUtf8(gbk), qc::kMainCaption);
 }
