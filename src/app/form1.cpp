@@ -47,7 +47,7 @@ public:
 
 }  // namespace
 
-TForm1::TForm1(Shell& shell, Form1Settings settings)
+TForm1::TForm1(Shell& shell, Form1Parts parts)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       shell_(shell) {
@@ -80,7 +80,7 @@ TForm1::TForm1(Shell& shell, Form1Settings settings)
     caption->setAlignment(Qt::AlignCenter);
     Image4 = new TImage(Panel1, "Image4", ":/pictures/image4.bmp", {0, 263, 17, 41});
     Image5 = new TImage(Panel1, "Image5", ":/pictures/image5.bmp", {376, 264, 17, 41});
-    WindowsMediaPlayer1 = new TWindowsMediaPlayer(Panel1, settings.engineArgs);
+    WindowsMediaPlayer1 = new TWindowsMediaPlayer(Panel1, std::move(parts.playerEngine));
     WindowsMediaPlayer1->setGeometry(1, 1, 389, 305);
 
     connectGuarded(Image3, &TImage::clicked, this, [this] { Image3Click(); });
@@ -95,7 +95,7 @@ TForm1::TForm1(Shell& shell, Form1Settings settings)
     Timer1->setInterval(1000);
     connectGuarded(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     Timer1->start();
-    update_ = std::make_unique<MainWindowUpdate>(*this, *m, *Timer1, std::move(settings.updateAddress));
+    update_ = std::make_unique<MainWindowUpdate>(*this, *m, *Timer1, std::move(parts.updateAddress), parts.update);
 
     adjustSize();
     setFixedSize(sizeHint());

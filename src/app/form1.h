@@ -3,12 +3,15 @@
 // memo, the start-up timer and the menu bar with the whole catalogue.
 
 #include <QMainWindow>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/catalogue/dispatcher.h"
+#include "player/vlc_engine.h"
+#include "update/qt_update.h"
 
 class QFrame;
 class QMenu;
@@ -22,16 +25,17 @@ class MainWindowUpdate;
 class TImage;
 class TWindowsMediaPlayer;
 
-// What main (or a test) decides for the main window.
-struct Form1Settings {
-    std::string updateAddress;            // the update descriptor's address
-    std::vector<std::string> engineArgs;  // added to the player engine's options
+// What the main window is given by whoever puts the program together (main, or a test).
+struct Form1Parts {
+    std::future<VlcEngine> playerEngine;  // startPlayerEngine(), maybe still starting
+    UpdateAdapters update;
+    std::string updateAddress;  // the update descriptor's address
 };
 
 class TForm1 : public QMainWindow {
 public:
     // Throws when a part can't be created (the player engine, say).
-    explicit TForm1(Shell& shell, Form1Settings settings = {});
+    TForm1(Shell& shell, Form1Parts parts);
     ~TForm1() override;
 
     // The windows created after this one, that some entries act on.

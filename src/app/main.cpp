@@ -1,5 +1,5 @@
 // Start-up: the three windows in their order, then the message loop until the main window closes.
-// The one place where the windows and their adapters are put together.
+// The one place where the windows and the adapters that reach the world are made and put together.
 
 #include <QApplication>
 #include <QIcon>
@@ -14,6 +14,9 @@
 #include "player/vlc_player.h"
 #include "shared/guard.h"
 #include "shared/xdg_shell.h"
+#include "update/curl_download.h"
+#include "update/qt_update.h"
+#include "update/update_folders.h"
 
 namespace {
 
@@ -23,10 +26,20 @@ struct Windows {
     std::unique_ptr<qc::TForm4> form4;
 };
 
-Windows createWindows(qc::Shell& shell) {
+// What the windows act on beyond themselves, for the life of the program.
+struct Adapters {
+    qc::XdgShell shell;
+    qc::CurlDownload download;
+    qc::QtUpdateFolders folders;
+    qc::DetachedLauncher launcher;
+};
+
+Windows createWindows(Adapters& a) {
     Windows w;
-    w.form1 = std::make_unique<qc::TForm1>(shell, qc::Form1Settings{.updateAddress = QINGCHUAN_UPDATE_URL});
-    w.form8 = std::make_unique<qc::TForm8>(shell);
+    w.form1 = std::make_unique<qc::TForm1>(a.shell, qc::Form1Parts{.playerEngine = qc::startPlayerEngine(),
+                                                                   .update = {a.download, a.folders, a.launcher},
+                                                                   .updateAddress = QINGCHUAN_UPDATE_URL});
+    w.form8 = std::make_unique<qc::TForm8>(a.shell);
     w.form4 = std::make_unique<qc::TForm4>();
     w.form1->attach(w.form4->ShockwaveFlash1(), *w.form4, *w.form8);
     w.form1->WindowsMediaPlayer1->waitForEngine();  // it started on its own thread with Form1
@@ -43,10 +56,10 @@ int main(int argc, char** argv) {
     app.setWindowIcon(QIcon(":/pictures/qingchuan.ico"));
     app.setQuitOnLastWindowClosed(false);  // only the main window ends the program
 
-    qc::XdgShell shell;
+    Adapters adapters;
     Windows windows;
     try {
-        windows = createWindows(shell);
+        windows = createWindows(adapters);
     } catch (const std::exception& e) {
         return qc::reportStartupFailure(e, exe, reinterpret_cast<const void*>(&createWindows));
     }

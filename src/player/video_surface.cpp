@@ -7,6 +7,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "shared/guard.h"
+
 namespace qc {
 
 VideoSurface::VideoSurface(QWidget* parent) : QWidget(parent) {
@@ -49,7 +51,7 @@ void FullScreenFrame::enter(QWidget* home, QWidget* body, QWidget* focus, std::f
     l->addWidget(body);
     body->show();
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), window_);
-    QObject::connect(esc, &QShortcut::activated, home, std::move(leave));
+    connectGuarded(esc, &QShortcut::activated, home, std::move(leave));
     QScreen* s = home->screen() ? home->screen() : QGuiApplication::primaryScreen();
     window_->setGeometry(s->geometry());
     window_->showFullScreen();

@@ -1,5 +1,8 @@
 #include "player/vlc_engine.h"
 
+#include <QGuiApplication>
+
+#include "core/app/version.h"
 #include "player/vlc_modules.h"
 #include "shared/lazy_library.h"
 #include "shared/program_folders.h"
@@ -51,22 +54,28 @@ std::future<VlcEngine> startVlcEngine(std::vector<std::string> args) {
         VlcEngine e;
         const VlcApi* api = loadVlc();
         if (!api) return e;
+        VlcHandle<libvlc_instance_t> vlc(api->libvlc_new(static_cast<int>(argv.size()), argv.data()), {api});
+        if (!vlc) return e;
+        const std::string version(kVersion);
+        api->libvlc_set_user_agent(vlc.get(), ("qingchuan " + version).c_str(), ("qingchuan/" + version).c_str());
+        VlcHandle<libvlc_media_player_t> mp(api->libvlc_media_player_new(vlc.get()), {api});
+        if (!mp) return e;
         e.api = api;
-        e.vlc = api->libvlc_new(static_cast<int>(argv.size()), argv.data());
-        if (!e.vlc) return e;
-        api->libvlc_set_user_agent(e.vlc, "qingchuan 1.31", "qingchuan/1.31");
-        e.mp = api->libvlc_media_player_new(e.vlc);
-        if (!e.mp) {
-            api->libvlc_release(e.vlc);
-            e.vlc = nullptr;
-        }
+        e.vlc = std::move(vlc);
+        e.mp = std::move(mp);
         return e;
     });
 }
 
-void releaseVlcEngine(const VlcEngine& e) {
-    if (e.mp) e.api->libvlc_media_player_release(e.mp);
-    if (e.vlc) e.api->libvlc_release(e.vlc);
+bool drawsIntoOwnWindow() { return QGuiApplication::platformName() == "xcb"; }
+
+std::future<VlcEngine> startPlayerEngine(const std::vector<std::string>& extra) {
+    std::vector<std::string> args = {"--quiet", "--no-video-title-show", "--no-snapshot-preview", "--no-stats",
+                                     "--no-lua"};
+    if (drawsIntoOwnWindow()) args.push_back("--no-xlib");
+    else args.insert(args.end(), {"--vout=vdummy", "--aout=adummy"});
+    args.insert(args.end(), extra.begin(), extra.end());
+    return startVlcEngine(std::move(args));
 }
 
 std::string engineLocation(const std::string& address) {

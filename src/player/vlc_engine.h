@@ -5,6 +5,7 @@
 #include <vlc/vlc.h>
 
 #include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,16 +40,38 @@ struct VlcApi {
     decltype(&::libvlc_video_set_mouse_input) libvlc_video_set_mouse_input = nullptr;
 };
 
-// An engine and its player; all null when libvlc couldn't be loaded or started.
+// Releases what libvlc handed out, through the table it came from.
+template <class T> struct VlcRelease {
+    const VlcApi* api = nullptr;
+    void operator()(T* handle) const;
+};
+template <> inline void VlcRelease<libvlc_instance_t>::operator()(libvlc_instance_t* h) const {
+    api->libvlc_release(h);
+}
+template <> inline void VlcRelease<libvlc_media_player_t>::operator()(libvlc_media_player_t* h) const {
+    api->libvlc_media_player_release(h);
+}
+template <> inline void VlcRelease<libvlc_media_t>::operator()(libvlc_media_t* h) const {
+    api->libvlc_media_release(h);
+}
+
+template <class T> using VlcHandle = std::unique_ptr<T, VlcRelease<T>>;
+
+// An engine and its player, owned: moved, never copied; the player goes before the instance.
+// All null when libvlc couldn't be loaded or started.
 struct VlcEngine {
     const VlcApi* api = nullptr;
-    libvlc_instance_t* vlc = nullptr;
-    libvlc_media_player_t* mp = nullptr;
+    VlcHandle<libvlc_instance_t> vlc;
+    VlcHandle<libvlc_media_player_t> mp;
 };
 
 // Loads libvlc (once) and starts an engine with these options, on a thread of its own.
 std::future<VlcEngine> startVlcEngine(std::vector<std::string> args);
-void releaseVlcEngine(const VlcEngine& engine);
+// The player's engine: the options it always has, then `extra`. It takes a while to start (its
+// plugins, the audio output): started first, it does so while the windows are built.
+std::future<VlcEngine> startPlayerEngine(const std::vector<std::string>& extra = {});
+// Whether the engine draws into a window of ours (X11); else it shows no picture at all.
+bool drawsIntoOwnWindow();
 
 // The engine wants a URI: what a URI can't hold raw (non-ASCII bytes, blanks) is escaped.
 std::string engineLocation(const std::string& address);

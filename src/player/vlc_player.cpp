@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/app/version.h"
 #include "core/player/playlist.h"
 #include "player/transport_bar.h"
 #include "player/video_surface.h"
@@ -18,26 +19,11 @@
 
 namespace qc {
 
-namespace {
-
-// Set on our thread when the first engine is handed over; every call below comes after that.
-const VlcApi* vlc = nullptr;
-
-}  // namespace
-
-TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, const std::vector<std::string>& engineArgs)
-    : QWidget(parent) {
+TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, std::future<VlcEngine> engine)
+    : QWidget(parent), starting_(std::move(engine)) {
     setObjectName("WindowsMediaPlayer1");
     setContextMenuPolicy(Qt::NoContextMenu);  // enableContextMenu off
-    embed_ = QGuiApplication::platformName() == "xcb";
-    std::vector<std::string> args = {"--quiet", "--no-video-title-show", "--no-snapshot-preview", "--no-stats",
-                                     "--no-lua"};
-    if (embed_) args.push_back("--no-xlib");
-    else args.insert(args.end(), {"--vout=vdummy", "--aout=adummy"});
-    args.insert(args.end(), engineArgs.begin(), engineArgs.end());
-    // The engine takes a while to start (its plugins, the audio output): it starts on a thread of
-    // its own while the windows are built.
-    starting_ = startVlcEngine(std::move(args));
+    embed_ = drawsIntoOwnWindow();
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -59,7 +45,7 @@ TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, const std::vector<std:
     deadline_.setSingleShot(true);
     connectGuarded(&deadline_, &QTimer::timeout, this, [this] { finish(PlayerStatus::TimedOut); });
     positionTimer_.setInterval(250);
-    connect(&positionTimer_, &QTimer::timeout, this, &TWindowsMediaPlayer::updatePosition);
+    connectGuarded(&positionTimer_, &QTimer::timeout, this, [this] { updatePosition(); });
     setStatus(PlayerStatus::Idle);
 }
 
@@ -68,35 +54,28 @@ void TWindowsMediaPlayer::waitForEngine() {
 }
 
 libvlc_media_player_t* TWindowsMediaPlayer::engine() {
-    if (!starting_.valid()) return mp_;
-    VlcEngine e = starting_.get();
-    vlc_ = e.vlc;
-    mp_ = e.mp;
-    if (!mp_) return nullptr;
-    vlc = e.api;
+    if (!starting_.valid()) return mp();
+    engine_ = starting_.get();
+    if (!mp()) return nullptr;
     // Let double-clicks and keys reach our widget instead of the engine's window.
-    vlc->libvlc_video_set_mouse_input(mp_, false);
-    vlc->libvlc_video_set_key_input(mp_, false);
-    vlc->libvlc_audio_set_volume(mp_, bar_->volume->value());
-    if (muted_) vlc->libvlc_audio_set_mute(mp_, true);
-    libvlc_event_manager_t* em = vlc->libvlc_media_player_event_manager(mp_);
+    vlc().libvlc_video_set_mouse_input(mp(), false);
+    vlc().libvlc_video_set_key_input(mp(), false);
+    vlc().libvlc_audio_set_volume(mp(), bar_->volume->value());
+    if (muted_) vlc().libvlc_audio_set_mute(mp(), true);
+    libvlc_event_manager_t* em = vlc().libvlc_media_player_event_manager(mp());
     for (libvlc_event_e type : kEngineEvents)
-        vlc->libvlc_event_attach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
-    return mp_;
+        vlc().libvlc_event_attach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
+    return mp();
 }
 
 TWindowsMediaPlayer::~TWindowsMediaPlayer() {
     cancelProbe();
-    if (starting_.valid()) {  // never used: nothing is attached to it yet
-        releaseVlcEngine(starting_.get());
-    } else if (mp_) {
-        libvlc_event_manager_t* em = vlc->libvlc_media_player_event_manager(mp_);
-        for (libvlc_event_e type : kEngineEvents)
-            vlc->libvlc_event_detach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
-        vlc->libvlc_media_player_stop(mp_);
-        vlc->libvlc_media_player_release(mp_);
-        vlc->libvlc_release(vlc_);
-    }
+    // An engine never handed over has nothing attached; it goes with the future.
+    if (!mp()) return;
+    libvlc_event_manager_t* em = vlc().libvlc_media_player_event_manager(mp());
+    for (libvlc_event_e type : kEngineEvents)
+        vlc().libvlc_event_detach(em, type, &TWindowsMediaPlayer::onVlcEvent, this);
+    vlc().libvlc_media_player_stop(mp());
 }
 
 void TWindowsMediaPlayer::connectControls() {
@@ -107,9 +86,9 @@ void TWindowsMediaPlayer::connectControls() {
     });
     connectGuarded(bar_->playPause, &QToolButton::clicked, this, [this] {
         if (state_ == kPlaying) {
-            vlc->libvlc_media_player_set_pause(mp_, 1);
+            vlc().libvlc_media_player_set_pause(mp(), 1);
         } else if (state_ == kPaused) {
-            vlc->libvlc_media_player_set_pause(mp_, 0);
+            vlc().libvlc_media_player_set_pause(mp(), 0);
         } else if (!url_.empty() && !chooser_.active() && !engineActive_) {
             begin();  // the current address over again
         }
@@ -122,15 +101,15 @@ void TWindowsMediaPlayer::connectControls() {
     });
     connectGuarded(bar_->mute, &QToolButton::clicked, this, [this] {
         muted_ = !muted_;
-        if (mp_) vlc->libvlc_audio_set_mute(mp_, muted_);  // else applied when the engine is ready
+        if (mp()) vlc().libvlc_audio_set_mute(mp(), muted_);  // else applied when the engine is ready
         bar_->showMuted(muted_);
     });
     connectGuarded(bar_->volume, &QSlider::valueChanged, this, [this](int v) {
-        if (mp_) vlc->libvlc_audio_set_volume(mp_, v);
+        if (mp()) vlc().libvlc_audio_set_volume(mp(), v);
     });
     connectGuarded(bar_->position, &QSlider::sliderReleased, this, [this] {
-        if (engineActive_ && vlc->libvlc_media_player_is_seekable(mp_))
-            vlc->libvlc_media_player_set_position(mp_, bar_->position->value() / 1000.0f);
+        if (engineActive_ && vlc().libvlc_media_player_is_seekable(mp()))
+            vlc().libvlc_media_player_set_position(mp(), bar_->position->value() / 1000.0f);
     });
 }
 
@@ -171,17 +150,18 @@ void TWindowsMediaPlayer::fetch(const std::string& address) {
     QNetworkRequest req(QUrl(QString::fromStdString(address), QUrl::TolerantMode));
     // Redirects are the chooser's to judge, one by one.
     req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    req.setHeader(QNetworkRequest::UserAgentHeader, "NSPlayer/9.0 qingchuan/1.31");
+    req.setHeader(QNetworkRequest::UserAgentHeader,
+                  QByteArray("NSPlayer/9.0 qingchuan/") + QByteArray(kVersion.data(), kVersion.size()));
     probeData_.clear();
     probe_ = net_->get(req);
     // Whatever the server sends, no more than a playlist's cap is ever held.
     probe_->setReadBufferSize(kMaxPlaylistBytes + 1);
-    connect(probe_, &QNetworkReply::metaDataChanged, this, [this] {
+    connectGuarded(probe_.data(), &QNetworkReply::metaDataChanged, this, [this] {
         silence_.stop();  // it answered
         reportProbe(false);
     });
-    connect(probe_, &QNetworkReply::readyRead, this, [this] { reportProbe(false); });
-    connect(probe_, &QNetworkReply::finished, this, [this] { reportProbe(true); });
+    connectGuarded(probe_.data(), &QNetworkReply::readyRead, this, [this] { reportProbe(false); });
+    connectGuarded(probe_.data(), &QNetworkReply::finished, this, [this] { reportProbe(true); });
 }
 
 void TWindowsMediaPlayer::readProbe() {
@@ -253,20 +233,22 @@ void TWindowsMediaPlayer::finish(PlayerStatus why, int number) {
 void TWindowsMediaPlayer::playInEngine(const std::string& address) {
     // The last guard, whoever calls: nothing outside the allow-list, nothing empty or holding a
     // NUL, reaches the engine.
-    libvlc_media_t* m = isAllowedAddress(address) && engine()
-                            ? vlc->libvlc_media_new_location(vlc_, engineLocation(address).c_str())
-                            : nullptr;
+    if (!isAllowedAddress(address) || !engine()) {
+        candidateFailed(PlayerStatus::CannotPlay);
+        return;
+    }
+    VlcHandle<libvlc_media_t> m(vlc().libvlc_media_new_location(engine_.vlc.get(), engineLocation(address).c_str()),
+                                {engine_.api});
     if (!m) {
         candidateFailed(PlayerStatus::CannotPlay);
         return;
     }
-    vlc->libvlc_media_player_set_media(mp_, m);
-    vlc->libvlc_media_release(m);
+    vlc().libvlc_media_player_set_media(mp(), m.get());
     // The picture's own X window is made here, at the first play: made with the main window, it
     // cost start-up round trips to the X server.
-    if (embed_) vlc->libvlc_media_player_set_xwindow(mp_, static_cast<uint32_t>(video_->winId()));
+    if (embed_) vlc().libvlc_media_player_set_xwindow(mp(), static_cast<uint32_t>(video_->winId()));
     engineActive_ = true;
-    if (vlc->libvlc_media_player_play(mp_) != 0) candidateFailed(PlayerStatus::CannotPlay);
+    if (vlc().libvlc_media_player_play(mp()) != 0) candidateFailed(PlayerStatus::CannotPlay);
 }
 
 void TWindowsMediaPlayer::onVlcEvent(const libvlc_event_t* ev, void* self) {
@@ -279,17 +261,17 @@ void TWindowsMediaPlayer::onVlcEvent(const libvlc_event_t* ev, void* self) {
         [player, type, cache] {
             guarded([&] {
                 player->statusNumber_ = type == libvlc_MediaPlayerBuffering ? cache : player->statusNumber_;
-                player->engineEvent(type);
+                player->engineChanged();
             });
         },
         Qt::QueuedConnection);
 }
 
-void TWindowsMediaPlayer::engineEvent(int) {
+void TWindowsMediaPlayer::engineChanged() {
     if (!engineActive_) return;
     // Judge by the engine's state now, not by the event: events of a replaced media may still be
     // in the queue.
-    switch (vlc->libvlc_media_player_get_state(mp_)) {
+    switch (vlc().libvlc_media_player_get_state(mp())) {
     case libvlc_Opening: setState(kTransitioning); break;
     case libvlc_Buffering:
         silence_.stop();  // data arrives
@@ -331,7 +313,7 @@ void TWindowsMediaPlayer::engineEvent(int) {
 void TWindowsMediaPlayer::stopEngine() {
     if (!engineActive_) return;
     engineActive_ = false;
-    vlc->libvlc_media_player_stop(mp_);
+    vlc().libvlc_media_player_stop(mp());
 }
 
 void TWindowsMediaPlayer::setState(int state) {
@@ -348,7 +330,6 @@ void TWindowsMediaPlayer::setState(int state) {
 }
 
 void TWindowsMediaPlayer::setStatus(PlayerStatus s, int number) {
-    status_ = s;
     statusNumber_ = number;
     bar_->showStatus(QString::fromStdString(statusText(s, number)));
 }
@@ -359,9 +340,9 @@ int TWindowsMediaPlayer::volume() const { return bar_->volume->value(); }
 
 void TWindowsMediaPlayer::updatePosition() {
     if (!engineActive_) return;
-    libvlc_time_t length = vlc->libvlc_media_player_get_length(mp_);
-    bool seekable = vlc->libvlc_media_player_is_seekable(mp_) && length > 0;
-    bar_->showPosition(seekable, vlc->libvlc_media_player_get_position(mp_), vlc->libvlc_media_player_get_time(mp_),
+    libvlc_time_t length = vlc().libvlc_media_player_get_length(mp());
+    bool seekable = vlc().libvlc_media_player_is_seekable(mp()) && length > 0;
+    bar_->showPosition(seekable, vlc().libvlc_media_player_get_position(mp()), vlc().libvlc_media_player_get_time(mp()),
                        length);
 }
 

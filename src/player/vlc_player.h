@@ -28,8 +28,8 @@ class VideoSurface;
 class TWindowsMediaPlayer : public QWidget, public MediaPlayerControl {
     Q_OBJECT
 public:
-    // Throws when the engine can't be created. `engineArgs` are added to libvlc's options.
-    explicit TWindowsMediaPlayer(QWidget* parent, const std::vector<std::string>& engineArgs = {});
+    // Plays on `engine` (startPlayerEngine), which may still be starting.
+    TWindowsMediaPlayer(QWidget* parent, std::future<VlcEngine> engine);
     ~TWindowsMediaPlayer() override;
 
     // Waits until the engine has started; throws when it couldn't be created.
@@ -62,7 +62,8 @@ private:
     void candidateFailed(PlayerStatus why, int number = 0);
     void finish(PlayerStatus why, int number = 0);
     void playInEngine(const std::string& address);
-    void engineEvent(int type);
+    // The engine said something: its state now says what (events may be of a media replaced since).
+    void engineChanged();
     void stopEngine();
     void setState(int state);
     void setStatus(PlayerStatus s, int number = 0);
@@ -71,12 +72,13 @@ private:
     static void onVlcEvent(const libvlc_event_t* ev, void* self);
     // The engine's player, once started (waits for it the first time); null if it couldn't be.
     libvlc_media_player_t* engine();
+    const VlcApi& vlc() const { return *engine_.api; }
+    libvlc_media_player_t* mp() const { return engine_.mp.get(); }
 
     std::future<VlcEngine> starting_;
     bool embed_ = false;  // draws into our own X window
 
-    libvlc_instance_t* vlc_ = nullptr;
-    libvlc_media_player_t* mp_ = nullptr;
+    VlcEngine engine_;  // once started
     QNetworkAccessManager* net_ = nullptr;
     QPointer<QNetworkReply> probe_;
     QByteArray probeData_;
@@ -88,7 +90,6 @@ private:
 
     int state_ = kUndefined;
     ControlBool fullScreen_ = kControlFalse;
-    PlayerStatus status_ = PlayerStatus::Idle;
     int statusNumber_ = 0;
     bool muted_ = false;
 

@@ -81,14 +81,12 @@ void DetachedLauncher::startDetached(const std::string& program) {
 }
 
 MainWindowUpdate::MainWindowUpdate(QWidget& mainWindow, QPlainTextEdit& m, QTimer& Timer1, std::string address,
-                                   DownloadLimits limits)
-    : download_(limits), memo_(m), boxes_(&mainWindow), host_(mainWindow), timer_(Timer1), ports_{std::move(address),
-                                                                                                  download_,
-                                                                                                  memo_,
-                                                                                                  boxes_,
-                                                                                                  host_,
-                                                                                                  folders_,
-                                                                                                  launcher_} {}
+                                   UpdateAdapters adapters)
+    : memo_(m),
+      boxes_(&mainWindow),
+      host_(mainWindow),
+      timer_(Timer1),
+      ports_{std::move(address), adapters.download, memo_, boxes_, host_, adapters.folders, adapters.launcher} {}
 
 void MainWindowUpdate::Image3Click() { interactiveCheck(ports_); }
 

@@ -60,21 +60,25 @@ public:
     void startDetached(const std::string& program) override;
 };
 
-// The main window's two checks, on the real widgets and the real download.
+// What of the update check reaches beyond the windows; made where the program is put together.
+struct UpdateAdapters {
+    Download& download;
+    UpdateFolders& folders;
+    ProcessLauncher& launcher;
+};
+
+// The main window's two checks, on the real widgets and the adapters given.
 class MainWindowUpdate {
 public:
     MainWindowUpdate(QWidget& mainWindow, QPlainTextEdit& m, QTimer& Timer1, std::string address,
-                     DownloadLimits limits = {});
+                     UpdateAdapters adapters);
     void Image3Click();
     void Timer1Timer();
 
 private:
-    CurlDownload download_;
     QtMemo memo_;
     QtMessageBoxes boxes_;
     QtUpdateHost host_;
-    QtUpdateFolders folders_;
-    DetachedLauncher launcher_;
     QtTimer timer_;
     UpdatePorts ports_;
 };

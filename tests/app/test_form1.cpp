@@ -19,6 +19,7 @@
 #include "core/catalogue/catalogue.h"
 #include "core/player/player_status.h"
 #include "fakes.h"
+#include "form1_parts.h"
 #include "player/vlc_player.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
@@ -31,7 +32,7 @@ class Form1Test : public ::testing::Test {
 protected:
     void SetUp() override {
         flash.refuse = true;  // every game entry here is refused
-        form = std::make_unique<qc::TForm1>(shell);
+        form = std::make_unique<qc::TForm1>(shell, adapters.parts());
         form->attach(flash, games, about);
         form->showCentred();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -57,6 +58,7 @@ protected:
     FakeShell shell;
     FakeWindow games, about;
     FakeFlash flash;
+    qctest::Form1Adapters adapters;  // outlives the window
     std::unique_ptr<qc::TForm1> form;
 };
 

@@ -11,6 +11,7 @@
 #include "clips.h"
 #include "core/catalogue/catalogue.h"
 #include "fakes.h"
+#include "form1_parts.h"
 #include "player/vlc_player.h"
 
 using namespace qctest;
@@ -20,7 +21,7 @@ namespace {
 class MenusTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = std::make_unique<qc::TForm1>(shell);
+        form = std::make_unique<qc::TForm1>(shell, adapters.parts());
         form->attach(flash, window, window);
         form->showCentred();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -55,6 +56,7 @@ protected:
     FakeShell shell;
     FakeFlash flash;
     FakeWindow window;
+    qctest::Form1Adapters adapters;  // outlives the window
     std::unique_ptr<qc::TForm1> form;
 };
 

@@ -70,7 +70,8 @@ protected:
     void SetUp() override {
         widget = std::make_unique<QWidget>();
         widget->resize(389, 305);
-        player = new qc::TWindowsMediaPlayer(widget.get(), {"--aout=adummy"});  // no sound device here
+        player =
+            new qc::TWindowsMediaPlayer(widget.get(), qc::startPlayerEngine({"--aout=adummy"}));  // no sound device
         player->resize(389, 305);
         player->setAttemptBounds({.deadline = std::chrono::milliseconds(4000),
                                   .silence = std::chrono::milliseconds(2000),

@@ -20,6 +20,7 @@
 
 #include "app/form1.h"
 #include "core/catalogue/catalogue.h"
+#include "form1_parts.h"
 #include "games/form4.h"
 #include "games/lazy_flash.h"
 #include "help/form8.h"
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     qc::XdgShell shell;
-    qc::TForm1 form1(shell, {.engineArgs = {"--aout=adummy"}});
+    qctest::Form1Adapters adapters;
+    qc::TForm1 form1(shell, adapters.parts({}, {"--aout=adummy"}));
     qc::TForm8 form8(shell);
     qc::TForm4 form4(QStringList{QC_BUILD_DIR});
     form1.attach(form4.ShockwaveFlash1(), form4, form8);

@@ -29,6 +29,7 @@
 #include "core/text/gbk.h"
 #include "fakes.h"
 #include "files.h"
+#include "form1_parts.h"
 #include "http_server.h"
 #include "update/curl_download.h"
 #include "update/qt_update.h"
@@ -521,7 +522,8 @@ TEST_F(CheckTest, ADescriptorThatCannotBeLoadedRaises) {
 // The maker's host can't be reached from this namespace.
 TEST(Form1Update, Timer1TicksOnceSilentlyAndImage3ReportsTheFailure) {
     qctest::FakeShell shell;
-    qc::TForm1 form(shell, {.updateAddress = "http://www.qingchuan.example/update/update.txt"});
+    qctest::Form1Adapters adapters;
+    qc::TForm1 form(shell, adapters.parts("http://www.qingchuan.example/update/update.txt"));
     form.showCentred();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_TRUE(form.Timer1->isActive());
