@@ -11,12 +11,11 @@ namespace {
 constexpr std::array<std::string_view, 9> kAllowedKinds = {"audio_filter", "audio_mixer",  "codec",
                                                            "logger",       "packetizer",   "text_renderer",
                                                            "video_chroma", "video_filter", "stream_filter"};
-// Within other kinds, these alone: network access for the catalogue's schemes, TLS, the picture's
-// outputs.
-constexpr std::array<std::string_view, 13> kAllowedModules = {"access/libhttp_plugin.so",
+// Within other kinds, these alone: network access for the catalogue's schemes (no RTSP: nothing
+// the player plays needs it), TLS, the picture's outputs.
+constexpr std::array<std::string_view, 12> kAllowedModules = {"access/libhttp_plugin.so",
                                                               "access/libhttps_plugin.so",
                                                               "access/libaccess_mms_plugin.so",
-                                                              "access/libaccess_realrtsp_plugin.so",
                                                               "keystore/libmemory_keystore_plugin.so",
                                                               "misc/libgnutls_plugin.so",
                                                               "misc/libxml_plugin.so",
