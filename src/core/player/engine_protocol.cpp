@@ -7,8 +7,8 @@ namespace qc::engine {
 
 namespace {
 
-// Head: kind, slot, flags, spare, text length (u32), a, b, c (i64), number (f64); little-endian
-// as the machine is (both ends are on it).
+// Head: kind, slot, flags, spare, text length (u32), generation (u32), spare (u32), a, b, c (i64),
+// number (f64); in the machine's byte order (both ends are on it).
 void put(std::string& out, const void* p, std::size_t n) { out.append(static_cast<const char*>(p), n); }
 template <class T> T get(std::string_view bytes, std::size_t at) {
     T v;
@@ -30,6 +30,9 @@ std::string encode(const Message& m) {
     put(out, head, sizeof head);
     const auto length = static_cast<std::uint32_t>(m.text.size());
     put(out, &length, sizeof length);
+    put(out, &m.generation, sizeof m.generation);
+    const std::uint32_t spare = 0;
+    put(out, &spare, sizeof spare);
     put(out, &m.a, sizeof m.a);
     put(out, &m.b, sizeof m.b);
     put(out, &m.c, sizeof m.c);
@@ -44,15 +47,17 @@ std::optional<Message> decode(std::string_view bytes) {
     const auto slot = static_cast<std::uint8_t>(bytes[1]);
     if (!knownKind(kind) || slot >= kSlots || bytes[3] != 0) return std::nullopt;
     const auto length = get<std::uint32_t>(bytes, 4);
-    if (length > kMaxText || bytes.size() != kHeadBytes + length) return std::nullopt;
+    if (length > kMaxText || bytes.size() != kHeadBytes + length || get<std::uint32_t>(bytes, 12) != 0)
+        return std::nullopt;
     Message m;
     m.kind = static_cast<Kind>(kind);
     m.slot = slot;
     m.flags = static_cast<std::uint8_t>(bytes[2]);
-    m.a = get<std::int64_t>(bytes, 8);
-    m.b = get<std::int64_t>(bytes, 16);
-    m.c = get<std::int64_t>(bytes, 24);
-    m.number = get<double>(bytes, 32);
+    m.generation = get<std::uint32_t>(bytes, 8);
+    m.a = get<std::int64_t>(bytes, 16);
+    m.b = get<std::int64_t>(bytes, 24);
+    m.c = get<std::int64_t>(bytes, 32);
+    m.number = get<double>(bytes, 40);
     if (!std::isfinite(m.number)) return std::nullopt;
     m.text.assign(bytes.substr(kHeadBytes));
     return m;

@@ -16,7 +16,7 @@ inline constexpr int kProtocolVersion = 1;
 // Sources the engine may hold open at once (a choice may race a few).
 inline constexpr int kSlots = 4;
 inline constexpr std::size_t kMaxText = 4096;
-inline constexpr std::size_t kHeadBytes = 40;
+inline constexpr std::size_t kHeadBytes = 48;
 inline constexpr std::size_t kMaxMessage = kHeadBytes + kMaxText;
 // Pictures: never larger than this, in 32-bit pixels (B, G, R, unused in memory order), in
 // kFrameBuffers buffers per source, each `pitch` bytes a row.
@@ -26,7 +26,8 @@ inline constexpr int kFrameBuffers = 3;
 
 enum class Kind : std::uint8_t {
     // Viewer to engine.
-    Open = 1,   // text: the location (an allowed address, as the engine takes it)
+    Open = 1,   // text: the location (an allowed address, as the engine takes it); generation: a new
+                // number, which every later event of this source carries
     Show,       // this source's pictures and sound are the user's; every other source's are not
     Close,      // forget this source
     Pause,      // a: 1 pause, 0 go on
@@ -68,6 +69,8 @@ struct Message {
     Kind kind = Kind::Quit;
     int slot = 0;  // 0..kSlots-1; 0 where no source is meant
     std::uint8_t flags = 0;
+    // Of the source a slot holds: an event of one closed or replaced since is told apart by it.
+    std::uint32_t generation = 0;
     std::int64_t a = 0, b = 0, c = 0;
     double number = 0;
     std::string text;

@@ -11,22 +11,23 @@
 using namespace qc::engine;
 
 TEST(EngineProtocol, EveryFieldSurvivesTheTrip) {
-    Message m{Kind::Progress, 3, kSeekable | kHasVideo, 65'000, -1, 1LL << 40, 0.25, "mms://a.example/台"};
+    Message m{Kind::Progress, 3, kSeekable | kHasVideo, 0xFFFF'FFFE, 65'000, -1, 1LL << 40, 0.25, "mms://a.example/台"};
     auto back = decode(encode(m));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->kind, Kind::Progress);
     EXPECT_EQ(back->slot, 3);
     EXPECT_EQ(back->flags, kSeekable | kHasVideo);
+    EXPECT_EQ(back->generation, 0xFFFF'FFFEu);
     EXPECT_EQ(back->a, 65'000);
     EXPECT_EQ(back->b, -1);
     EXPECT_EQ(back->c, 1LL << 40);
     EXPECT_EQ(back->number, 0.25);
     EXPECT_EQ(back->text, m.text);
-    EXPECT_TRUE(decode(encode({Kind::Open, 0, 0, 0, 0, 0, 0, std::string(kMaxText, 'x')})));
+    EXPECT_TRUE(decode(encode({Kind::Open, 0, 0, 1, 0, 0, 0, 0, std::string(kMaxText, 'x')})));
 }
 
 TEST(EngineProtocol, MalformedMessagesAreNone) {
-    const std::string good = encode({Kind::Open, 1, 0, 0, 0, 0, 0, "http://a.example/x"});
+    const std::string good = encode({Kind::Open, 1, 0, 7, 0, 0, 0, 0, "http://a.example/x"});
     auto with = [&](std::size_t at, char byte) {
         std::string s = good;
         s[at] = byte;
@@ -41,10 +42,10 @@ TEST(EngineProtocol, MalformedMessagesAreNone) {
     EXPECT_FALSE(decode(with(0, static_cast<char>(Kind::Frame) + 1)));  // past the last
     EXPECT_FALSE(decode(with(1, kSlots)));                              // a slot out of range
     EXPECT_FALSE(decode(with(3, 1)));                                   // the spare byte
-    std::string huge = encode({Kind::Open, 0, 0, 0, 0, 0, 0, std::string(kMaxText + 1, 'x')});
+    std::string huge = encode({Kind::Open, 0, 0, 1, 0, 0, 0, 0, std::string(kMaxText + 1, 'x')});
     EXPECT_FALSE(decode(huge));
     for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()})
-        EXPECT_FALSE(decode(encode({Kind::Seek, 0, 0, 0, 0, 0, bad, ""})));
+        EXPECT_FALSE(decode(encode({Kind::Seek, 0, 0, 0, 0, 0, 0, bad, ""})));
     // A length field that would overflow an addition.
     std::string wrap = good;
     wrap[4] = wrap[5] = wrap[6] = wrap[7] = static_cast<char>(0xFF);
