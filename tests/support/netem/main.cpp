@@ -116,7 +116,8 @@ void run(Emulator& emulator, int signals) {
         pollfd fds[] = {{emulator.fd(), POLLIN, 0}, {signals, POLLIN, 0}};
         if (ppoll(fds, 2, timeout, nullptr) < 0 && errno != EINTR) throw std::runtime_error("ppoll");
         if (fds[1].revents) return;
-        if (fds[0].revents & POLLIN) emulator.readPackets();
+        // Any event, errors too: one left unread would have us spin at real-time priority.
+        if (fds[0].revents) emulator.readPackets();
         emulator.releaseDue(monotonicNs());
     }
 }
