@@ -17,6 +17,8 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev bc
   xvfb xdotool x11-utils imagemagick ffmpeg iproute2 util-linux
+  # the tests' emulated far and lossy links (tests/support/netem): NFQUEUE through iptables
+  iptables libnetfilter-queue-dev
   # a real MMSH server (VLC's streaming output), for the player's tests
   vlc-bin
   # the accessibility bus and a client of it, for the picture buttons' end-to-end test
