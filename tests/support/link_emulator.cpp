@@ -102,7 +102,8 @@ LinkEmulator::LinkEmulator(const LinkSettings& settings) {
     std::string said;
     const auto until = std::chrono::steady_clock::now() + kReadyBound;
     while (said.find("ready\n") == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         pollfd p{out[0], POLLIN, 0};
         char buf[64];
         ssize_t n = 0;

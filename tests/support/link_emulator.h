@@ -13,7 +13,7 @@
 namespace qctest {
 
 struct LinkSettings {
-    std::string profile;  // "far", "bad", "terrible", or empty: a clean line changed by the fields below
+    std::string profile;            // "far", "bad", "terrible", or empty: a clean line changed by the fields below
     std::optional<double> delayMs;  // one way
     std::optional<double> jitterMs;
     std::optional<double> lossPercent;
@@ -41,7 +41,7 @@ public:
     // What it said on stderr (its counts, once stopped).
     std::string errors() const;
 
-    static std::string program();                                   // qc-netem's path
+    static std::string program();                                    // qc-netem's path
     static std::vector<std::string> arguments(const LinkSettings&);  // its flags for these settings
 
 private:

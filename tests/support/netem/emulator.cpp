@@ -20,7 +20,7 @@ namespace qcnetem {
 namespace {
 // Enough for IPv4's longest header (60) or IPv6's (40) and TCP's flags.
 constexpr int kCopyBytes = 128;
-}
+}  // namespace
 
 int64_t monotonicNs() {
     timespec t{};
@@ -107,8 +107,8 @@ void Emulator::handle(uint32_t id, const uint8_t* payload, int size, int64_t arr
         verdict(id, false);
         return;
     }
-    const Verdict v = lines_[static_cast<size_t>(directions_.of(*info, arrivedNs))].admit(arrivedNs, info->length,
-                                                                                         flowHash(*info));
+    const Verdict v =
+        lines_[static_cast<size_t>(directions_.of(*info, arrivedNs))].admit(arrivedNs, info->length, flowHash(*info));
     if (v.fate != Fate::Pass) {
         verdict(id, false);
         return;
@@ -156,8 +156,9 @@ std::string Emulator::stats() const {
         s += std::string(names[i]) + ": " + std::to_string(d.packets) + " packets, " + std::to_string(d.lost) +
              " lost, " + std::to_string(d.queueFull) + " dropped at a full queue; ";
     }
-    s += "most held " + std::to_string(maxHeldSeen_) + ", over the bound " + std::to_string(overflow_) +
-         ", unparsed " + std::to_string(unparsed_) + ", unstamped " + std::to_string(unstamped_) + ", read errors " + std::to_string(readErrors_);
+    s += "most held " + std::to_string(maxHeldSeen_) + ", over the bound " + std::to_string(overflow_) + ", unparsed " +
+         std::to_string(unparsed_) + ", unstamped " + std::to_string(unstamped_) + ", read errors " +
+         std::to_string(readErrors_);
     if (released_ > 0) {
         char late[96];
         std::snprintf(late, sizeof late, "; released late by %.2f ms on average, %.2f ms at most",

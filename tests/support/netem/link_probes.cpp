@@ -174,8 +174,10 @@ std::vector<double> udpRoundTrips(int count, double spacingMs, int settleMs) {
     std::vector<double> rtt;
     int next = 0;
     const auto start = Clock::now();
-    auto due = [&] { return start + std::chrono::duration_cast<Clock::duration>(
-                                        std::chrono::duration<double, std::milli>(spacingMs * next)); };
+    auto due = [&] {
+        return start +
+               std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(spacingMs * next));
+    };
     Clock::time_point end = Clock::time_point::max();
     while (Clock::now() < end) {
         if (next < count && Clock::now() >= due()) {

@@ -150,8 +150,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!o.anyNamespace && !onlyLoopback()) {
-        std::fprintf(stderr, "qc-netem: this network namespace has more than lo; run me in one of my own "
-                             "(tests/isolated.sh, unshare --net) or pass --any-namespace\n");
+        std::fprintf(stderr,
+                     "qc-netem: this network namespace has more than lo; run me in one of my own "
+                     "(tests/isolated.sh, unshare --net) or pass --any-namespace\n");
         return 2;
     }
     if (o.cleanup) return removeRules(o.rules) ? 0 : 1;

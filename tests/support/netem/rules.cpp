@@ -119,8 +119,7 @@ std::vector<std::string> programs(const RuleSettings& s) {
 bool removeWith(const std::string& program, const RuleSettings& s) {
     const std::string chain = chainName(s);
     // Every jump to the chain (an earlier run may have left more than one), then the chain.
-    for (int i = 0; i < 16 && run(program, table({"-D", "PREROUTING", "-i", "lo", "-j", chain})).status == 0; ++i) {
-    }
+    for (int i = 0; i < 16 && run(program, table({"-D", "PREROUTING", "-i", "lo", "-j", chain})).status == 0; ++i) {}
     if (run(program, table({"-n", "-L", chain})).status != 0) return true;
     run(program, table({"-F", chain}));
     return run(program, table({"-X", chain})).status == 0;

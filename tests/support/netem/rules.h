@@ -9,8 +9,8 @@ namespace qcnetem {
 
 struct RuleSettings {
     int queue = 7;
-    std::vector<int> ports;          // shape only these (either end); empty: everything
-    std::vector<int> unshapedPorts;  // never shape these (either end)
+    std::vector<int> ports;           // shape only these (either end); empty: everything
+    std::vector<int> unshapedPorts;   // never shape these (either end)
     std::string iptables, ip6tables;  // empty: iptables-legacy / ip6tables-legacy, or plain iptables
 };
 

@@ -85,8 +85,8 @@ TEST_P(Profiles, TcpConnectAndPingPongTakeARoundTrip) {
     }
     EXPECT_TRUE(connects.enough()) << "too few connects took a round trip";
     EXPECT_TRUE(pingPongs.enough()) << "too few ping-pongs took a round trip";
-    std::printf("%s: connect median %.1f ms, ping-pong median %.1f ms (round trip %.0f)\n", p().name,
-                connects.median(), pingPongs.median(), roundTripMs());
+    std::printf("%s: connect median %.1f ms, ping-pong median %.1f ms (round trip %.0f)\n", p().name, connects.median(),
+                pingPongs.median(), roundTripMs());
 }
 
 // UDP round trips 100 ms apart (further apart than the jitter's range, so that keeping a flow in
@@ -108,10 +108,10 @@ TEST_P(Profiles, UdpRoundTripsStayWithinTheJitter) {
     const double spread = quantile(0.75) - quantile(0.25);
     if (p().jitterMs > 0) EXPECT_GE(spread, 0.3 * 2 * p().jitterMs) << "no jitter";
     else EXPECT_LE(spread, 10) << "jitter on a line without";
-    std::printf("%s: %zu/16 UDP round trips, %.1f..%.1f ms, median %.1f, quartiles %.1f apart (round trip %.0f "
-                "+- %.0f)\n",
-                p().name, rtt.size(), rtt.front(), rtt.back(), quantile(0.5), spread, roundTripMs(),
-                2 * p().jitterMs);
+    std::printf(
+        "%s: %zu/16 UDP round trips, %.1f..%.1f ms, median %.1f, quartiles %.1f apart (round trip %.0f "
+        "+- %.0f)\n",
+        p().name, rtt.size(), rtt.front(), rtt.back(), quantile(0.5), spread, roundTripMs(), 2 * p().jitterMs);
 }
 
 // Datagrams one way, at 70 % of the line's rate (no queue drops): the share lost is the profile's,
@@ -129,8 +129,8 @@ TEST_P(Profiles, UdpLossIsTheLinksLoss) {
     const double measured = static_cast<double>(lost) / count;
     EXPECT_GE(measured, 0.6 * fraction);
     EXPECT_LE(measured, 1.4 * fraction);
-    std::printf("%s: %ld of %d datagrams lost: %.2f %% (profile %.1f %%)\n", p().name, static_cast<long>(lost),
-                count, 100 * measured, p().lossPercent);
+    std::printf("%s: %ld of %d datagrams lost: %.2f %% (profile %.1f %%)\n", p().name, static_cast<long>(lost), count,
+                100 * measured, p().lossPercent);
 }
 
 // A bulk TCP transfer fills the line: the data through it is the rate less the headers (1448
