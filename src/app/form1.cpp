@@ -13,6 +13,7 @@
 #include "core/app/app_text.h"
 #include "core/app/fullscreen.h"
 #include "player/vlc_player.h"
+#include "shared/caption_bar.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
 #include "update/qt_update.h"
@@ -54,6 +55,7 @@ TForm1::TForm1(Shell& shell, Form1Settings settings)
     initResources();
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kMainCaption.data(), kMainCaption.size()));
+    if (frameFixedWindow(this)) setContentsMargins(0, CaptionBar::kHeight, 0, 0);
 
     auto* client = new QWidget(this);
     client->setObjectName("client");

@@ -37,6 +37,7 @@ Windows createWindows(qc::Shell& shell) {
 
 int main(int argc, char** argv) {
     qc::prepareFlashEngine();  // the web engine reads its switches when it starts
+    qc::addPlatformFallbacks();
     QApplication app(argc, argv);
     const QString exe = QCoreApplication::applicationFilePath();
     qc::setApplicationTitle(qc::applicationTitle(exe.toStdString()));
