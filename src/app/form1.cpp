@@ -5,10 +5,14 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QShortcut>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
+#include <cmath>
 
 #include "core/app/app_text.h"
 #include "core/app/fullscreen.h"
@@ -38,6 +42,19 @@ public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
         if (metric == PM_MenuBarItemSpacing) return 0;
         return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+    // The item a keyboard user is on (Alt, the arrows) shows as the open one does: the style alone
+    // marks it only while its menu is open. At fractional scales the style's lines stop a pixel
+    // short of the next item, which showed as seams: each item's box reaches one pixel on.
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element != CE_MenuBarItem || !item) return QProxyStyle::drawControl(element, option, painter, widget);
+        QStyleOptionMenuItem drawn = *item;
+        if ((drawn.state & State_Selected) && widget && widget->hasFocus()) drawn.state |= State_Sunken;
+        const qreal scale = painter->device()->devicePixelRatio();
+        if (scale != std::floor(scale)) drawn.rect.adjust(0, 0, 1, 0);
+        QProxyStyle::drawControl(element, &drawn, painter, widget);
     }
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget) const override {
@@ -120,6 +137,12 @@ void TForm1::buildMenuBar() {
     menuStyle_ = new MenuStyle;
     menuStyle_->setParent(this);
     bar->setStyle(menuStyle_);
+    // F10 opens the first menu, as on other desktops.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connectGuarded(f10, &QShortcut::activated, this, [bar] {
+        for (QAction* a : bar->actions())
+            if (a->isVisible()) return bar->setActiveAction(a);
+    });
     for (const Entry& menu : Catalogue::builtIn().menus()) {
         if (!menu.visible) continue;  // hidden for the life of the program: never built
         QMenu* sub = bar->addMenu(QString::fromStdString(menu.caption));

@@ -99,9 +99,10 @@ void CaptionBar::mousePressEvent(QMouseEvent* e) {
 
 void CaptionBar::mouseDoubleClickEvent(QMouseEvent* e) { e->accept(); }  // no maximise
 
-void CaptionBar::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::ActivationChange || e->type() == QEvent::WindowTitleChange) update();
-    QWidget::changeEvent(e);
+bool CaptionBar::event(QEvent* e) {
+    // Children hear of their window's activation by these, not by ActivationChange.
+    if (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowDeactivate) update();
+    return QWidget::event(e);
 }
 
 bool desktopOffersDeadMaximise() {

@@ -26,7 +26,7 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
-    void changeEvent(QEvent* e) override;
+    bool event(QEvent* e) override;
 
 private:
     QAbstractButton* minimise_;
