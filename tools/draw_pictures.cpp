@@ -29,23 +29,35 @@ bool save24(const QImage& img, const QString& path) {
     return img.convertToFormat(QImage::Format_RGB888).save(path, "BMP");
 }
 
-QImage gradientButton(QSize size, QColor top, QColor bottom, QColor border, const QString& text, int px) {
-    QImage img(size, QImage::Format_RGB32);
-    QPainter p(&img);
+// A picture `size` pixels large at 1x, drawn `scale` times as large (2 for HiDPI screens): the
+// drawing is the same, only its pixels are finer.
+struct Canvas {
+    QImage img;
+    QPainter p;
+    Canvas(QSize size, int scale) : img(size * scale, QImage::Format_RGB32), p(&img) {
+        if (scale != 1) p.scale(scale, scale);
+    }
+};
+
+QImage gradientButton(QSize size, int scale, QColor top, QColor bottom, QColor border, const QString& text, int px) {
+    Canvas c(size, scale);
+    QPainter& p = c.p;
+    const QRect rect(QPoint(0, 0), size);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, 0, size.height());
     g.setColorAt(0, top);
     g.setColorAt(0.5, top.lighter(104));
     g.setColorAt(1, bottom);
-    p.fillRect(img.rect(), g);
+    p.fillRect(rect, g);
     p.setPen(border);
-    p.drawRect(img.rect().adjusted(0, 0, -1, -1));
+    p.drawRect(rect.adjusted(0, 0, -1, -1));
     p.setPen(QColor(255, 255, 255, 170));
     p.drawLine(1, 1, size.width() - 2, 1);
     p.setPen(Qt::black);
     p.setFont(font(px, true));
-    p.drawText(img.rect(), Qt::AlignCenter, text);
-    return img;
+    p.drawText(rect, Qt::AlignCenter, text);
+    p.end();
+    return c.img;
 }
 
 void roundButton(QPainter& p, QPointF c, double r, const QString& glyph) {
@@ -80,10 +92,11 @@ void roundButton(QPainter& p, QPointF c, double r, const QString& glyph) {
 }
 
 // The main window's background: a media player's skin.
-QImage skin() {
+QImage skin(int scale) {
     const int W = 588, H = 356;
-    QImage img(W, H, QImage::Format_RGB32);
-    QPainter p(&img);
+    Canvas c({W, H}, scale);
+    QPainter& p = c.p;
+    const QRect rect(0, 0, W, H);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
@@ -93,7 +106,7 @@ QImage skin() {
     frame.setColorAt(0.09, QColor(172, 198, 228));
     frame.setColorAt(0.5, QColor(198, 214, 234));
     frame.setColorAt(1, QColor(150, 176, 210));
-    p.fillRect(img.rect(), frame);
+    p.fillRect(rect, frame);
     QLinearGradient silver(0, 0, W, 0);
     silver.setColorAt(0, QColor(208, 214, 224));
     silver.setColorAt(0.5, QColor(244, 246, 250));
@@ -240,7 +253,8 @@ QImage skin() {
     vg.setColorAt(1, QColor(0, 120, 140));
     p.setBrush(vg);
     p.drawPath(wedge);
-    return img;
+    p.end();
+    return c.img;
 }
 
 // The satellite dish: grey, with a blue-green bowl, on a round stand. `s` pixels square.
@@ -368,23 +382,33 @@ int main(int argc, char** argv) {
         return 2;
     }
     QDir out(QString::fromLocal8Bit(argv[1]));
-    QImage strip(19, 42, QImage::Format_RGB32);
-    {
-        QPainter p(&strip);
+    auto strip = [](int scale) {
+        Canvas c({19, 42}, scale);
         QLinearGradient g(0, 0, 0, 42);
         g.setColorAt(0, QColor(214, 230, 248));
         g.setColorAt(1, QColor(150, 182, 222));
-        p.fillRect(strip.rect(), g);
-    }
-    bool ok = save24(skin(), out.filePath("image1.bmp")) &&
-              save24(gradientButton({64, 30}, QColor(222, 238, 252), QColor(150, 196, 236), QColor(90, 130, 180),
-                                    "升级更新", 13),
-                     out.filePath("image3.bmp")) &&
-              save24(gradientButton({70, 20}, QColor(236, 240, 248), QColor(182, 196, 220), QColor(110, 130, 165),
-                                    "全屏观看", 12),
-                     out.filePath("image6.bmp")) &&
-              save24(strip, out.filePath("image4.bmp")) && save24(strip, out.filePath("image5.bmp")) &&
-              writeIco(out.filePath("qingchuan.ico")) && writePng(out.filePath("qingchuan.png"), 128);
+        c.p.fillRect(QRect(0, 0, 19, 42), g);
+        c.p.end();
+        return c.img;
+    };
+    auto image3 = [](int scale) {
+        return gradientButton({64, 30}, scale, QColor(222, 238, 252), QColor(150, 196, 236), QColor(90, 130, 180),
+                              "升级更新", 13);
+    };
+    auto image6 = [](int scale) {
+        return gradientButton({70, 20}, scale, QColor(236, 240, 248), QColor(182, 196, 220), QColor(110, 130, 165),
+                              "全屏观看", 12);
+    };
+    // 1x: the 24-bit bitmaps the windows are designed with; 2x: PNGs for HiDPI screens (Qt scales
+    // them down smoothly for the scales between).
+    bool ok = save24(skin(1), out.filePath("image1.bmp")) && save24(image3(1), out.filePath("image3.bmp")) &&
+              save24(image6(1), out.filePath("image6.bmp")) && save24(strip(1), out.filePath("image4.bmp")) &&
+              save24(strip(1), out.filePath("image5.bmp")) && writeIco(out.filePath("qingchuan.ico")) &&
+              writePng(out.filePath("qingchuan.png"), 128);
+    for (auto [name, image] :
+         {std::pair{"image1", skin(2)}, std::pair{"image3", image3(2)}, std::pair{"image6", image6(2)},
+          std::pair{"image4", strip(2)}, std::pair{"image5", strip(2)}})
+        ok = ok && image.convertToFormat(QImage::Format_RGB888).save(out.filePath(QString(name) + "@2x.png"), "PNG", 9);
     // The desktop's icon theme wants the program's icon at its usual sizes too.
     for (int size : {32, 48, 256}) ok = ok && writePng(out.filePath(QString("qingchuan-%1.png").arg(size)), size);
     if (!ok) std::fprintf(stderr, "draw-pictures: could not write into %s\n", argv[1]);

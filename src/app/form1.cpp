@@ -45,13 +45,16 @@ public:
     }
     // The item a keyboard user is on (Alt, the arrows) shows as the open one does: the style alone
     // marks it only while its menu is open. At fractional scales the style's lines stop a pixel
-    // short of the next item, which showed as seams: each item's box reaches one pixel on.
+    // short of the next item (and of the bar's end), which showed as seams: each box reaches one
+    // pixel on.
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
         const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-        if (element != CE_MenuBarItem || !item) return QProxyStyle::drawControl(element, option, painter, widget);
+        if ((element != CE_MenuBarItem && element != CE_MenuBarEmptyArea) || !item)
+            return QProxyStyle::drawControl(element, option, painter, widget);
         QStyleOptionMenuItem drawn = *item;
-        if ((drawn.state & State_Selected) && widget && widget->hasFocus()) drawn.state |= State_Sunken;
+        if (element == CE_MenuBarItem && (drawn.state & State_Selected) && widget && widget->hasFocus())
+            drawn.state |= State_Sunken;
         const qreal scale = painter->device()->devicePixelRatio();
         if (scale != std::floor(scale)) drawn.rect.adjust(0, 0, 1, 0);
         QProxyStyle::drawControl(element, &drawn, painter, widget);

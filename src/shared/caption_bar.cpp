@@ -106,9 +106,12 @@ bool CaptionBar::event(QEvent* e) {
 }
 
 bool desktopOffersDeadMaximise() {
-    const QString platform = QGuiApplication::platformName();
-    if (platform == "wayland") return true;
-    return platform == "xcb" && windowManagerName() == "Openbox";
+    // Asked once (three round trips to the X server), for both windows.
+    static const bool dead = [] {
+        const QString platform = QGuiApplication::platformName();
+        return platform == "wayland" || (platform == "xcb" && windowManagerName() == "Openbox");
+    }();
+    return dead;
 }
 
 namespace {

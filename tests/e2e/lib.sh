@@ -13,13 +13,13 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts Xvfb on a free display and exports DISPLAY. XVFB_SCREEN: its size, 1024x768x24.
 start_xvfb() {
     exec 3>"$work/display"
     # -noreset: by default the server resets when its last client leaves, and refuses connections
     # while it does; a client that came just then (a program started after a short-lived xdotool or
     # dbus-launch) failed to connect, now and then.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     pids="$pids $!"
     exec 3>&-
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
