@@ -2,8 +2,10 @@
 # The README's viewer command, scripts/run-viewer.sh, as a user runs it: without a display it
 # leaves a screenshot of the main window; with one (an X server that wants its cookie, here
 # standing for the user's) the viewer shows on it, in a network namespace with only loopback.
-# Run by a user other than root, the viewer runs as that user. Usage: readme_viewer.sh SOURCE BUILD
+# Run by a user other than root, the viewer runs as that user. A Wayland session's socket is
+# reached too. Usage: readme_viewer.sh SOURCE BUILD
 . "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/desktops.sh"
 src=$1
 build=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -56,4 +58,17 @@ viewer=$(viewer_on_display user) || exit 1
 [ "$(awk '/^Uid:/ { print $2 }' "/proc/$viewer/status")" = "$(id -u $user)" ] || fail "the viewer does not run as $user"
 only_loopback "$viewer"
 kill "$viewer"
-echo "readme viewer: a screenshot without a display; on a display, in only loopback, as root and as $user"
+
+# 4. A Wayland session without X (weston): the viewer reaches the compositor's socket in
+# XDG_RUNTIME_DIR and draws there.
+start_weston_wayland
+unset QT_QPA_PLATFORM DISPLAY XAUTHORITY
+XDG_SESSION_TYPE=wayland QINGCHUAN_BUILD_DIR="$build" "$src/scripts/run-viewer.sh" >"$work/wayland.log" 2>&1 &
+pids="$! $pids"
+drawn() {
+    desktop_shot "$work/wayland.png"
+    "$here/find_picture.py" "$work/wayland.png" "$src/resources/pictures/image1.bmp" 404 34 178 260 >/dev/null
+}
+wait_for 30 drawn || fail "no main window on the Wayland display: $(tail -n 5 "$work/wayland.log")"
+echo "readme viewer: a screenshot without a display; on a display, in only loopback, as root and as $user;" \
+    "on Wayland"
