@@ -1,32 +1,30 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts the viewer. The catalogue's addresses are placeholders on reserved
-# hosts, so the viewer runs in a network namespace with only loopback: nothing leaves the machine.
-# Without a display it runs under Xvfb, saves a screenshot and says where.
+# Sets up, builds and starts the viewer on the user's display, as the user. The catalogue's
+# addresses are placeholders on reserved hosts, so the viewer runs in a network namespace with only
+# loopback: nothing leaves the machine. Without a display it runs under Xvfb, saves a screenshot
+# and says where. QINGCHUAN_BUILD_DIR: the build folder (build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 ./scripts/build.sh
+build=$(cd "${QINGCHUAN_BUILD_DIR:-build}" && pwd)
 
-if [ -n "${DISPLAY:-}" ]; then
-  exec tests/isolated.sh build/qingchuan
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec tests/isolated.sh --display "$build/qingchuan"
 fi
 
-work=$(mktemp -d)
-shot="$PWD/build/screenshot.png"
-tests/isolated.sh sh -c '
-  exec 3>"$1/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$1/xvfb.log" 2>&1 &
-  xvfb=$!
-  exec 3>&-
-  for i in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$1/display")"
-  build/qingchuan &
+shot="$build/screenshot.png"
+rm -f "$shot"
+tests/isolated.sh tests/xvfb.sh sh -c '
+  "$1/qingchuan" &
   viewer=$!
-  for i in $(seq 200); do xdotool search --onlyvisible --name "晴川影音同乐会" >/dev/null 2>&1 && break; sleep 0.1; done
-  sleep 1.5
-  import -window root "$2"
+  shown() { timeout 5 xdotool search --onlyvisible --name "晴川影音同乐会" >/dev/null 2>&1; }
+  for i in $(seq 200); do shown && break; sleep 0.1; done
+  if shown; then
+    sleep 1.5
+    import -window root "$2"
+  fi
   kill $viewer; wait $viewer 2>/dev/null || true
-  kill $xvfb; wait $xvfb 2>/dev/null || true
-' sh "$work" "$shot"
-rm -rf "$work"
+' sh "$build" "$shot"
+[ -s "$shot" ] || { echo "run-viewer: the viewer did not show under Xvfb" >&2; exit 1; }
 echo "No display here: the viewer ran under Xvfb; its screenshot is $shot"

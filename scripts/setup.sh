@@ -23,6 +23,11 @@ packages=(
   vlc-bin
   # the accessibility bus and a client of it, for the picture buttons' end-to-end test
   at-spi2-core python3-pyatspi dbus-x11
+  # real desktops for the windows' end-to-end tests: window managers on Xvfb, weston (headless,
+  # with XWayland), Qt's Wayland platform, and a client that asks a window manager to maximise
+  openbox xfwm4 dbus-x11 weston xwayland qt6-wayland wmctrl
+  # the X server's resources (Xft.dpi), for the HiDPI test
+  x11-xserver-utils
   # the Debian package: dpkg-shlibdeps, and what checks the package
   dpkg-dev lintian desktop-file-utils appstream
   # fuzzing (libFuzzer comes with clang's runtime)

@@ -1,5 +1,7 @@
 #!/bin/sh
-# Runs a command on an X server of its own (Xvfb on a free display), then ends that server.
+# Runs a command on an X server of its own (Xvfb on a free display), then ends that server. Its
+# windows go there, not to a Wayland compositor the user may have.
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 work=$(mktemp -d)
 exec 3>"$work/display"
 # -noreset: by default the server resets when its last client leaves, and refuses connections

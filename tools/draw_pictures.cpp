@@ -1,5 +1,5 @@
-// Draws the program's pictures: the main window's skin, its picture buttons and strips, and the
-// icon (a 16-colour .ico with a transparency mask, and PNGs for the desktop).
+// Draws the program's pictures: the main window's skin, its picture buttons and strips (at 1x and
+// 2x), and the icon (draw_icon.cpp).
 // Usage: draw-pictures OUTPUT_FOLDER
 
 #include <QDir>
@@ -12,6 +12,8 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <cstdio>
+
+#include "draw_icon.h"
 
 namespace {
 
@@ -29,23 +31,35 @@ bool save24(const QImage& img, const QString& path) {
     return img.convertToFormat(QImage::Format_RGB888).save(path, "BMP");
 }
 
-QImage gradientButton(QSize size, QColor top, QColor bottom, QColor border, const QString& text, int px) {
-    QImage img(size, QImage::Format_RGB32);
-    QPainter p(&img);
+// A picture `size` pixels large at 1x, drawn `scale` times as large (2 for HiDPI screens): the
+// drawing is the same, only its pixels are finer.
+struct Canvas {
+    QImage img;
+    QPainter p;
+    Canvas(QSize size, int scale) : img(size * scale, QImage::Format_RGB32), p(&img) {
+        if (scale != 1) p.scale(scale, scale);
+    }
+};
+
+QImage gradientButton(QSize size, int scale, QColor top, QColor bottom, QColor border, const QString& text, int px) {
+    Canvas c(size, scale);
+    QPainter& p = c.p;
+    const QRect rect(QPoint(0, 0), size);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, 0, size.height());
     g.setColorAt(0, top);
     g.setColorAt(0.5, top.lighter(104));
     g.setColorAt(1, bottom);
-    p.fillRect(img.rect(), g);
+    p.fillRect(rect, g);
     p.setPen(border);
-    p.drawRect(img.rect().adjusted(0, 0, -1, -1));
+    p.drawRect(rect.adjusted(0, 0, -1, -1));
     p.setPen(QColor(255, 255, 255, 170));
     p.drawLine(1, 1, size.width() - 2, 1);
     p.setPen(Qt::black);
     p.setFont(font(px, true));
-    p.drawText(img.rect(), Qt::AlignCenter, text);
-    return img;
+    p.drawText(rect, Qt::AlignCenter, text);
+    p.end();
+    return c.img;
 }
 
 void roundButton(QPainter& p, QPointF c, double r, const QString& glyph) {
@@ -80,10 +94,11 @@ void roundButton(QPainter& p, QPointF c, double r, const QString& glyph) {
 }
 
 // The main window's background: a media player's skin.
-QImage skin() {
+QImage skin(int scale) {
     const int W = 588, H = 356;
-    QImage img(W, H, QImage::Format_RGB32);
-    QPainter p(&img);
+    Canvas c({W, H}, scale);
+    QPainter& p = c.p;
+    const QRect rect(0, 0, W, H);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
 
@@ -93,7 +108,7 @@ QImage skin() {
     frame.setColorAt(0.09, QColor(172, 198, 228));
     frame.setColorAt(0.5, QColor(198, 214, 234));
     frame.setColorAt(1, QColor(150, 176, 210));
-    p.fillRect(img.rect(), frame);
+    p.fillRect(rect, frame);
     QLinearGradient silver(0, 0, W, 0);
     silver.setColorAt(0, QColor(208, 214, 224));
     silver.setColorAt(0.5, QColor(244, 246, 250));
@@ -240,122 +255,8 @@ QImage skin() {
     vg.setColorAt(1, QColor(0, 120, 140));
     p.setBrush(vg);
     p.drawPath(wedge);
-    return img;
-}
-
-// The satellite dish: grey, with a blue-green bowl, on a round stand. `s` pixels square.
-void drawDish(QPainter& p, double s, bool smooth) {
-    p.setRenderHint(QPainter::Antialiasing, smooth);
-    p.scale(s / 32.0, s / 32.0);
-    const QColor dark(64, 64, 64), grey(128, 128, 128), silver(192, 192, 192), teal(0, 128, 128), cyan(0, 192, 192);
-    // Round stand.
-    p.setPen(QPen(dark, 1));
-    p.setBrush(grey);
-    p.drawEllipse(QRectF(7, 25, 18, 6));
-    p.setBrush(silver);
-    p.drawEllipse(QRectF(9, 25, 14, 3.5));
-    // Post.
-    p.setBrush(grey);
-    p.drawRect(QRectF(14.5, 17, 3, 9));
-    // Bowl: an ellipse tilted to the upper right, rim in grey.
-    p.save();
-    p.translate(15, 12);
-    p.rotate(-35);
-    p.setPen(QPen(dark, 1));
-    p.setBrush(teal);
-    p.drawEllipse(QRectF(-12, -7, 24, 14));
-    p.setPen(Qt::NoPen);
-    p.setBrush(cyan);
-    p.drawEllipse(QRectF(-9, -5, 14, 8));
-    p.setPen(QPen(silver, 1.5));
-    p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(-12, -7, 24, 14), 200 * 16, 140 * 16);
-    p.restore();
-    // Feed arm and receiver.
-    p.setPen(QPen(grey, 1.5));
-    p.drawLine(QPointF(15, 12), QPointF(24, 4));
-    p.setPen(QPen(dark, 1));
-    p.setBrush(silver);
-    p.drawEllipse(QRectF(22, 2, 4, 4));
-}
-
-// Writes a 32 x 32, 16-colour icon with its transparency mask.
-bool writeIco(const QString& path) {
-    QImage art(32, 32, QImage::Format_ARGB32);
-    art.fill(Qt::transparent);
-    {
-        QPainter p(&art);
-        drawDish(p, 32, false);
-    }
-    // The standard 16 colours.
-    const QRgb palette[16] = {0xff000000, 0xff800000, 0xff008000, 0xff808000, 0xff000080, 0xff800080,
-                              0xff008080, 0xffc0c0c0, 0xff808080, 0xffff0000, 0xff00ff00, 0xffffff00,
-                              0xff0000ff, 0xffff00ff, 0xff00ffff, 0xffffffff};
-    auto nearest = [&](QRgb c) {
-        int best = 0, bestD = 1 << 30;
-        for (int i = 0; i < 16; ++i) {
-            int dr = qRed(c) - qRed(palette[i]), dg = qGreen(c) - qGreen(palette[i]), db = qBlue(c) - qBlue(palette[i]);
-            int d = dr * dr + dg * dg + db * db;
-            if (d < bestD) bestD = d, best = i;
-        }
-        return best;
-    };
-    QByteArray xorBits, andBits;
-    for (int y = 31; y >= 0; --y) {  // bottom-up rows
-        for (int x = 0; x < 32; x += 2) {
-            auto idx = [&](int px) {
-                QRgb c = art.pixel(px, y);
-                return qAlpha(c) < 128 ? 0 : nearest(c);
-            };
-            xorBits.append(static_cast<char>(idx(x) << 4 | idx(x + 1)));
-        }
-        for (int x = 0; x < 32; x += 8) {
-            unsigned char b = 0;
-            for (int k = 0; k < 8; ++k)
-                if (qAlpha(art.pixel(x + k, y)) < 128) b |= 0x80 >> k;
-            andBits.append(static_cast<char>(b));
-        }
-    }
-    QByteArray ico;
-    auto u16 = [&](int v) { ico.append(static_cast<char>(v & 0xFF)).append(static_cast<char>(v >> 8 & 0xFF)); };
-    auto u32 = [&](quint32 v) {
-        u16(v & 0xFFFF);
-        u16(v >> 16);
-    };
-    const quint32 bytes = 40 + 16 * 4 + xorBits.size() + andBits.size();
-    u16(0);
-    u16(1);
-    u16(1);  // icon file, one image
-    ico.append(char(32)).append(char(32)).append(char(16)).append(char(0));
-    u16(1);
-    u16(4);
-    u32(bytes);
-    u32(6 + 16);  // planes, bits, size, offset
-    u32(40);
-    u32(32);
-    u32(64);
-    u16(1);
-    u16(4);  // header: height counts both masks
-    u32(0);
-    u32(xorBits.size() + andBits.size());
-    u32(0);
-    u32(0);
-    u32(16);
-    u32(0);
-    for (QRgb c : palette) ico.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(0));
-    ico.append(xorBits).append(andBits);
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(ico) == ico.size();
-}
-
-bool writePng(const QString& path, int size) {
-    QImage img(size, size, QImage::Format_ARGB32);
-    img.fill(Qt::transparent);
-    {
-        QPainter p(&img);
-        drawDish(p, size, true);
-    }
-    return img.save(path, "PNG");
+    p.end();
+    return c.img;
 }
 
 }  // namespace
@@ -368,23 +269,33 @@ int main(int argc, char** argv) {
         return 2;
     }
     QDir out(QString::fromLocal8Bit(argv[1]));
-    QImage strip(19, 42, QImage::Format_RGB32);
-    {
-        QPainter p(&strip);
+    auto strip = [](int scale) {
+        Canvas c({19, 42}, scale);
         QLinearGradient g(0, 0, 0, 42);
         g.setColorAt(0, QColor(214, 230, 248));
         g.setColorAt(1, QColor(150, 182, 222));
-        p.fillRect(strip.rect(), g);
-    }
-    bool ok = save24(skin(), out.filePath("image1.bmp")) &&
-              save24(gradientButton({64, 30}, QColor(222, 238, 252), QColor(150, 196, 236), QColor(90, 130, 180),
-                                    "升级更新", 13),
-                     out.filePath("image3.bmp")) &&
-              save24(gradientButton({70, 20}, QColor(236, 240, 248), QColor(182, 196, 220), QColor(110, 130, 165),
-                                    "全屏观看", 12),
-                     out.filePath("image6.bmp")) &&
-              save24(strip, out.filePath("image4.bmp")) && save24(strip, out.filePath("image5.bmp")) &&
-              writeIco(out.filePath("qingchuan.ico")) && writePng(out.filePath("qingchuan.png"), 128);
+        c.p.fillRect(QRect(0, 0, 19, 42), g);
+        c.p.end();
+        return c.img;
+    };
+    auto image3 = [](int scale) {
+        return gradientButton({64, 30}, scale, QColor(222, 238, 252), QColor(150, 196, 236), QColor(90, 130, 180),
+                              "升级更新", 13);
+    };
+    auto image6 = [](int scale) {
+        return gradientButton({70, 20}, scale, QColor(236, 240, 248), QColor(182, 196, 220), QColor(110, 130, 165),
+                              "全屏观看", 12);
+    };
+    // 1x: the 24-bit bitmaps the windows are designed with; 2x: PNGs for HiDPI screens (Qt scales
+    // them down smoothly for the scales between).
+    bool ok = save24(skin(1), out.filePath("image1.bmp")) && save24(image3(1), out.filePath("image3.bmp")) &&
+              save24(image6(1), out.filePath("image6.bmp")) && save24(strip(1), out.filePath("image4.bmp")) &&
+              save24(strip(1), out.filePath("image5.bmp")) && writeIco(out.filePath("qingchuan.ico")) &&
+              writePng(out.filePath("qingchuan.png"), 128);
+    for (auto [name, image] :
+         {std::pair{"image1", skin(2)}, std::pair{"image3", image3(2)}, std::pair{"image6", image6(2)},
+          std::pair{"image4", strip(2)}, std::pair{"image5", strip(2)}})
+        ok = ok && image.convertToFormat(QImage::Format_RGB888).save(out.filePath(QString(name) + "@2x.png"), "PNG", 9);
     // The desktop's icon theme wants the program's icon at its usual sizes too.
     for (int size : {32, 48, 256}) ok = ok && writePng(out.filePath(QString("qingchuan-%1.png").arg(size)), size);
     if (!ok) std::fprintf(stderr, "draw-pictures: could not write into %s\n", argv[1]);

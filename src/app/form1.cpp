@@ -5,14 +5,19 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QShortcut>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
+#include <cmath>
 
 #include "core/app/app_text.h"
 #include "core/app/fullscreen.h"
 #include "player/vlc_player.h"
+#include "shared/caption_bar.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
 #include "update/qt_update.h"
@@ -38,6 +43,22 @@ public:
         if (metric == PM_MenuBarItemSpacing) return 0;
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
+    // The item a keyboard user is on (Alt, the arrows) shows as the open one does: the style alone
+    // marks it only while its menu is open. At fractional scales the style's lines stop a pixel
+    // short of the next item (and of the bar's end), which showed as seams: each box reaches one
+    // pixel on.
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if ((element != CE_MenuBarItem && element != CE_MenuBarEmptyArea) || !item)
+            return QProxyStyle::drawControl(element, option, painter, widget);
+        QStyleOptionMenuItem drawn = *item;
+        if (element == CE_MenuBarItem && (drawn.state & State_Selected) && widget && widget->hasFocus())
+            drawn.state |= State_Sunken;
+        const qreal scale = painter->device()->devicePixelRatio();
+        if (scale != std::floor(scale)) drawn.rect.adjust(0, 0, 1, 0);
+        QProxyStyle::drawControl(element, &drawn, painter, widget);
+    }
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget) const override {
         if (type == CT_MenuBarItem && !size.isEmpty()) return size + QSize(2 * 6, 2 * 3);
@@ -54,6 +75,7 @@ TForm1::TForm1(Shell& shell, Form1Parts parts)
     initResources();
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kMainCaption.data(), kMainCaption.size()));
+    if (frameFixedWindow(this)) setContentsMargins(0, CaptionBar::kHeight, 0, 0);
 
     auto* client = new QWidget(this);
     client->setObjectName("client");
@@ -118,6 +140,12 @@ void TForm1::buildMenuBar() {
     menuStyle_ = new MenuStyle;
     menuStyle_->setParent(this);
     bar->setStyle(menuStyle_);
+    // F10 opens the first menu, as on other desktops.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connectGuarded(f10, &QShortcut::activated, this, [bar] {
+        for (QAction* a : bar->actions())
+            if (a->isVisible()) return bar->setActiveAction(a);
+    });
     for (const Entry& menu : Catalogue::builtIn().menus()) {
         if (!menu.visible) continue;  // hidden for the life of the program: never built
         QMenu* sub = bar->addMenu(QString::fromStdString(menu.caption));

@@ -50,6 +50,7 @@ Windows createWindows(Adapters& a) {
 
 int main(int argc, char** argv) {
     qc::prepareFlashEngine();  // the web engine reads its switches when it starts
+    qc::addPlatformFallbacks();
     QApplication app(argc, argv);
     const QString exe = QCoreApplication::applicationFilePath();
     qc::setApplicationTitle(qc::applicationTitle(exe.toStdString()));

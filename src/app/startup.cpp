@@ -9,6 +9,7 @@
 #include <typeinfo>
 
 #include "core/app/app_text.h"
+#include "shared/child_environment.h"
 
 namespace qc {
 
@@ -22,6 +23,15 @@ std::string kindOf(const std::exception& e) {
 }
 
 }  // namespace
+
+void addPlatformFallbacks() {
+    const QByteArray asked = qgetenv("QT_QPA_PLATFORM");
+    if (asked.isEmpty()) return;
+    QByteArrayList platforms = asked.split(';');
+    for (const char* fallback : {"wayland", "xcb"})
+        if (!platforms.contains(fallback)) platforms.append(fallback);
+    setOwnVariable("QT_QPA_PLATFORM", platforms.join(';'));
+}
 
 int reportStartupFailure(const std::exception& e, const QString& executable, const void* where) {
     QMessageBox box(QMessageBox::Critical, "Application Error",

@@ -1,6 +1,7 @@
 #pragma once
 // The games window: one Flash movie at a time, maximised on its first showing.
 
+#include <QRect>
 #include <QStringList>
 
 #include "core/ports/flash_control.h"
@@ -29,7 +30,12 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    LazyFlash* flash_;  // a child widget filling the client area
+    // Where the window lies when not maximised, frame and all, until the user moves it.
+    static constexpr QRect kDesigned{204, 157, 544, 375};
+    LazyFlash* flash_;                   // a child widget filling the client area
+    bool designedPlacePending_ = false;  // first shown, not yet restored
+    static constexpr int kPlacingTries = 20, kPlacingStepMs = 50;
+    void placeAsDesigned(int tries);
 };
 
 }  // namespace qc

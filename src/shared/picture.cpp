@@ -43,7 +43,22 @@ TImage::TImage(QWidget* parent, const QString& name, const QString& resource, QR
     setObjectName(name);
     setGeometry(box);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setPixmap(QPixmap(resource));
+    setPixmap(pictureFor(resource, devicePixelRatioF()));
+}
+
+QPixmap pictureFor(const QString& resource, qreal ratio) {
+    if (ratio <= 1) return QPixmap(resource);
+    QString fine = resource;
+    fine.replace(fine.lastIndexOf('.'), fine.size(), "@2x.png");
+    QPixmap p(fine);
+    if (p.isNull()) return QPixmap(resource);
+    if (ratio != 2) {
+        const QSize logical = p.size() / 2;
+        p = p.scaled(qRound(logical.width() * ratio), qRound(logical.height() * ratio), Qt::IgnoreAspectRatio,
+                     Qt::SmoothTransformation);
+    }
+    p.setDevicePixelRatio(ratio);
+    return p;
 }
 
 void TImage::makeButton(const QString& words) {

@@ -2,8 +2,13 @@
 // A label that can be clicked, and a picture drawn from the top-left corner of its box, clipped.
 
 #include <QLabel>
+#include <QPixmap>
 
 namespace qc {
+
+// A picture of the resources for a screen of `ratio` device pixels to a pixel: the 1x bitmap, or
+// above 1x its 2x drawing ("name@2x.png" beside it), smoothly scaled where the ratio is not 2.
+QPixmap pictureFor(const QString& resource, qreal ratio);
 
 class ClickLabel : public QLabel {
     Q_OBJECT

@@ -13,19 +13,41 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts Xvfb on a free display and exports DISPLAY. XVFB_SCREEN: its size, 1024x768x24.
 start_xvfb() {
     exec 3>"$work/display"
     # -noreset: by default the server resets when its last client leaves, and refuses connections
     # while it does; a client that came just then (a program started after a short-lived xdotool or
     # dbus-launch) failed to connect, now and then.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     pids="$pids $!"
     exec 3>&-
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
     [ -s "$work/display" ] || fail "Xvfb did not start"
     DISPLAY=":$(cat "$work/display")"
     export DISPLAY
+}
+
+# Starts Xvfb as start_xvfb does, but one that lets in only clients with its cookie, as a
+# desktop's X server does; exports DISPLAY and XAUTHORITY (a file any user may read). The server
+# takes every cookie of its file, whatever display it names; clients look up their display's.
+start_xvfb_with_cookie() {
+    cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+    : >"$work/server-auth"
+    : >"$work/xauthority"
+    xauth -q -f "$work/server-auth" add :0 . "$cookie"
+    exec 3>"$work/display"
+    Xvfb -displayfd 3 -auth "$work/server-auth" -screen 0 1024x768x24 -nolisten tcp -noreset \
+        >"$work/xvfb.log" 2>&1 &
+    pids="$pids $!"
+    exec 3>&-
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || fail "Xvfb did not start"
+    DISPLAY=":$(cat "$work/display")"
+    XAUTHORITY="$work/xauthority"
+    export DISPLAY XAUTHORITY
+    xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
+    chmod 644 "$XAUTHORITY"
 }
 
 # A recording xdg-open first on PATH: each call appends its argument count and arguments.

@@ -1,5 +1,6 @@
 #!/bin/sh
-# The Debian package as installed software: unpacked (dpkg-deb -x) into a read-only folder and run
+# The Debian package as installed software: its metainfo found by a Chinese software centre;
+# unpacked (dpkg-deb -x) into a read-only folder and run
 # by an unprivileged user under Xvfb, the maker's host answered on 127.0.0.1 (a private /etc/hosts
 # in this test's own namespaces). The descriptor lands in the user's cache; 升级更新 with an equal
 # tag says so; a trickling server is given up within the download's bounds, the cached descriptor
@@ -55,6 +56,26 @@ cat >"$libdir/update.exe" <<EOS
 echo "\$0" >"$work/home/updater-ran"
 EOS
 chmod 755 "$libdir/update.exe"
+# A Chinese software centre finds it: the package's metainfo among the system's, AppStream's
+# cache made anew (both in this test's own mount namespace), searched as a desktop set to
+# Simplified Chinese does.
+metainfo="$tree/usr/share/metainfo/example.qingchuan.Qingchuan.metainfo.xml"
+[ -f "$metainfo" ] || fail "no metainfo in /usr/share/metainfo"
+mkdir -p "$work/metainfo" "$work/swcatalog"
+cp /usr/share/metainfo/* "$work/metainfo/" 2>/dev/null || true
+cp "$metainfo" "$work/metainfo/"
+mount --bind "$work/metainfo" /usr/share/metainfo || fail "could not add the metainfo"
+mkdir -p /var/cache/swcatalog
+mount --bind "$work/swcatalog" /var/cache/swcatalog || fail "could not give AppStream a cache of its own"
+appstreamcli refresh-cache --force >"$work/appstream.log" 2>&1 || fail "appstreamcli: $(tail -n 3 "$work/appstream.log")"
+in_chinese() { LANGUAGE=zh_CN LANG=C.UTF-8 appstreamcli "$@" 2>&1; }
+for term in 晴川 网络电视; do
+    in_chinese search "$term" | grep -q '^[^:]*: example\.qingchuan\.Qingchuan ' || fail "searching $term finds nothing"
+done
+in_chinese get example.qingchuan.Qingchuan | grep -q ': 晴川影音同乐会$' || fail "no Chinese name"
+in_chinese get --details example.qingchuan.Qingchuan | grep -q '都在一条菜单栏里' || fail "no Chinese description"
+umount /var/cache/swcatalog /usr/share/metainfo
+
 chmod -R a-w "$tree"
 mount --bind "$tree" "$tree" && mount -o remount,bind,ro "$tree" || fail "could not make the tree read-only"
 touch "$tree/usr/bin/probe" 2>/dev/null && fail "the unpacked tree can be written"
