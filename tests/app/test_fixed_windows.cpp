@@ -14,6 +14,7 @@
 #include "app/form1.h"
 #include "clips.h"
 #include "fakes.h"
+#include "form1_parts.h"
 #include "help/form8.h"
 #include "shared/caption_bar.h"
 
@@ -24,7 +25,7 @@ namespace {
 class FixedWindows : public ::testing::Test {
 protected:
     void SetUp() override {
-        form1 = std::make_unique<qc::TForm1>(shell);
+        form1 = std::make_unique<qc::TForm1>(shell, adapters.parts());
         form8 = std::make_unique<qc::TForm8>(shell);
         form1->attach(flash, games, *form8);
         form1->showCentred();
@@ -38,6 +39,7 @@ protected:
     FakeShell shell;
     FakeFlash flash;
     FakeWindow games;
+    Form1Adapters adapters;  // outlives the window
     std::unique_ptr<qc::TForm1> form1;
     std::unique_ptr<qc::TForm8> form8;
 };
