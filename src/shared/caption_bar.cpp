@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QWindow>
 
+#include "shared/guard.h"
 #include "shared/window_manager.h"
 
 namespace qc {
@@ -127,7 +128,7 @@ public:
             QWindow* handle = static_cast<QWidget*>(watched)->windowHandle();
             if (!handle) return false;
             watching_ = true;
-            connect(handle, &QWindow::windowStateChanged, this, [handle](Qt::WindowState state) {
+            connectGuarded(handle, &QWindow::windowStateChanged, this, [handle](Qt::WindowState state) {
                 if (state == Qt::WindowMaximized || state == Qt::WindowFullScreen)
                     handle->setWindowStates(handle->windowStates() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
             });

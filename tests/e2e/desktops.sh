@@ -52,8 +52,10 @@ start_weston_xwayland() {
     start_weston --xwayland
     wait_for 10 grep -q 'xserver listening on display' "$work/weston.log" || fail "weston has no XWayland"
     DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" | head -n 1)
-    export DISPLAY
-    unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+    # X it is, whatever session the test was started from says.
+    QT_QPA_PLATFORM=xcb
+    export DISPLAY QT_QPA_PLATFORM
+    unset WAYLAND_DISPLAY XDG_SESSION_TYPE
     desktop=weston-xwayland
 }
 
@@ -63,7 +65,7 @@ start_weston_wayland() {
     WAYLAND_DISPLAY=qc-weston
     QT_QPA_PLATFORM=wayland
     export WAYLAND_DISPLAY QT_QPA_PLATFORM
-    unset DISPLAY
+    unset DISPLAY XDG_SESSION_TYPE
     desktop=weston-wayland
 }
 

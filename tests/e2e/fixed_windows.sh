@@ -16,8 +16,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 caption="晴川影音同乐会 V1.31"
 "start_$which"
 
-"$build/tests/app/fixed_windows_tests" >"$work/fixed.log" 2>&1 ||
-    fail "the windows' own checks on $desktop: $(grep -A4 'Failure' "$work/fixed.log" | head -n 20)"
+"$build/tests/app/fixed_windows_tests" >"$work/fixed.log" 2>&1 || {
+    status=$?
+    fail "the windows' own checks on $desktop (exit $status): $(grep -A4 'Failure' "$work/fixed.log" | head -n 20)
+$(tail -n 15 "$work/fixed.log")"
+}
 
 "$build/qingchuan" >"$work/viewer.log" 2>&1 &
 viewer=$!
@@ -36,8 +39,9 @@ weston-wayland)
     kill -0 "$viewer" || fail "the viewer ended on $desktop: $(tail -n 5 "$work/viewer.log")"
     ;;
 *)
-    wid=$(timeout 5 xdotool search --onlyvisible --name "^$caption\$" | head -n 1)
-    [ -n "$wid" ] || fail "no main window on $desktop's X server"
+    main_window() { timeout 5 xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -n 1 | grep .; }
+    wait_for 10 main_window || fail "no main window on $desktop's X server"
+    wid=$(main_window)
     size() { xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: //p'; }
     before=$(size)
     ! xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE || fail "$desktop allows maximising the window"

@@ -2,6 +2,12 @@
 # Every process started here is ended by its PID.
 
 set -eu
+# The tools that read window names (xdotool's patterns) need a UTF-8 locale for the Chinese
+# captions; a service's bare environment has none.
+case ${LC_ALL:-${LC_CTYPE:-${LANG:-}}} in
+*UTF-8* | *utf8*) ;;
+*) LC_ALL=C.UTF-8 && export LC_ALL ;;
+esac
 work=$(mktemp -d)
 pids=""
 cleanup() {
