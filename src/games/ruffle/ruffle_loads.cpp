@@ -56,8 +56,8 @@ QByteArray lengthMime(qint64 length) { return kLengthMimePrefix + QByteArray::nu
 class StreamedBody : public QIODevice {
 public:
     // `admit` sees every piece before the page does; once it says no, the body ends there, short.
-    StreamedBody(QNetworkReply* reply, qint64 length, std::function<bool(const QByteArray&)> admit)
-        : reply_(reply), length_(length), admit_(std::move(admit)) {
+    StreamedBody(QNetworkReply* reply, std::function<bool(const QByteArray&)> admit)
+        : reply_(reply), admit_(std::move(admit)) {
         connectGuarded(reply, &QIODevice::readyRead, this, [this] { pull(); });
         connectGuarded(reply, &QNetworkReply::finished, this, [this] {
             replyFinished_ = true;
@@ -68,7 +68,9 @@ public:
         pull();
     }
     bool isSequential() const override { return true; }
-    qint64 size() const override { return length_; }
+    // Not the declared length: told it, the web engine sets aside a buffer of that size in this
+    // process (measured: 60 MB for a body of 60 MB). The page learns the length from the type.
+    qint64 size() const override { return bytesAvailable(); }
     qint64 bytesAvailable() const override {
         std::lock_guard lock(mutex_);
         return held_.size() - head_;
@@ -139,7 +141,6 @@ private:
 
     QPointer<QNetworkReply> reply_;  // used on our thread only, with replyFinished_ and admit_
     bool replyFinished_ = false;
-    const qint64 length_;
     const std::function<bool(const QByteArray&)> admit_;
     mutable std::mutex mutex_;  // guards what follows
     QByteArray held_;
@@ -354,7 +355,7 @@ void RuffleLoads::answer(Load* l, QNetworkReply* reply) {
         if (load) noteFailure(load, GameFailure::TooLarge);
         return false;
     };
-    auto* body = new StreamedBody(reply, declared, admit);
+    auto* body = new StreamedBody(reply, admit);
     connect(l->job, &QObject::destroyed, body, &QObject::deleteLater);
     connect(l->job, &QObject::destroyed, reply, &QObject::deleteLater);
     l->job->reply(lengthMime(declared), body);
