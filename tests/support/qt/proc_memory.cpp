@@ -28,9 +28,7 @@ long kbFrom(const std::string& file, const std::string& key) {
 
 }  // namespace
 
-Memory memory() {
-    Memory m;
-    m.rssKb = kbFrom("/proc/self/status", "VmRSS:");
+std::map<int, long> pssKbByProcess() {
     std::map<int, int> parent;
     for (const QString& d : QDir("/proc").entryList(QDir::Dirs)) {
         bool ok = false;
@@ -47,13 +45,23 @@ Memory memory() {
         parent[pid] = ppid;
     }
     const int self = static_cast<int>(::getpid());
+    std::map<int, long> out;
     for (auto [pid, ppid] : parent) {
         for (int p = pid; p > 1; p = parent.count(p) ? parent[p] : 0)
             if (p == self) {
-                m.pssKb += kbFrom("/proc/" + std::to_string(pid) + "/smaps_rollup", "Pss:");
-                ++m.processes;
+                out[pid] = kbFrom("/proc/" + std::to_string(pid) + "/smaps_rollup", "Pss:");
                 break;
             }
+    }
+    return out;
+}
+
+Memory memory() {
+    Memory m;
+    m.rssKb = kbFrom("/proc/self/status", "VmRSS:");
+    for (const auto& [pid, kb] : pssKbByProcess()) {
+        m.pssKb += kb;
+        ++m.processes;
     }
     return m;
 }
