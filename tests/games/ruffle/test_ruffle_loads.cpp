@@ -2,6 +2,7 @@
 // the user's files and other servers, send what they read away, and load more than the budget.
 
 #include <QFile>
+#include <QNetworkReply>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -257,6 +258,36 @@ TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAMoviesStalledLoads) {
     EXPECT_TRUE(shows(kBlue, kBeforeTheStallsEnd)) << pageState().toStdString() << seen();
     game("/green.swf");
     EXPECT_TRUE(shows(kGreen, kBeforeTheStallsEnd)) << pageState().toStdString() << seen();
+}
+
+TEST_F(Sandbox, AMoviesRepliesEndWithItAcrossMovieChanges) {
+    Reply stall;
+    stall.mode = Reply::Mode::Stall;
+    Frame first;
+    for (int i = 0; i < 8; ++i) {
+        server->route("/wait" + std::to_string(i) + ".txt", stall);
+        first.actions.loadVariables(server->url("/wait" + std::to_string(i) + ".txt"), "_root");
+    }
+    server->route("/stalling.swf", movie(makeMovie(kRed, {first, Frame{}})));
+    const auto replies = [&] { return engineView()->findChildren<QNetworkReply*>().size(); };
+    for (int round = 0; round < 3; ++round) {
+        const size_t asked = server->requests().size();
+        game("/stalling.swf");
+        ASSERT_TRUE(shows(kRed));
+        ASSERT_TRUE(waitUntil([&] { return server->requests().size() >= asked + 5; }, kShowBound)) << seen();
+        EXPECT_GE(replies(), 4) << "the stalled loads hold their replies while the movie runs";
+        game("/blue.swf");
+        ASSERT_TRUE(shows(kBlue));
+    }
+    // The old movies' replies were aborted, and are gone too: none stays until the engine goes.
+    // (Deleted later, as the program's event loop does: the tests' waits only process events.)
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return replies() == 0;
+        },
+        5000))
+        << replies() << " replies left";
 }
 
 TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAFailingMoviesLoads) {
