@@ -65,7 +65,7 @@ std::string sharedObjectFlood(const std::vector<std::string>& names, int doublin
     return makeMovie(kRed, {first, last});
 }
 
-class EngineMemory : public Games {
+class MovieMemory : public Games {
 protected:
     // The engine as it is with a small movie playing: the reference of every bound here.
     void SetUp() override {
@@ -116,7 +116,7 @@ protected:
 
 }  // namespace
 
-TEST_F(EngineMemory, AMovieThatKeepsAllocatingIsEndedWithOurMessageAndTheNextPlays) {
+TEST_F(MovieMemory, AMovieThatKeepsAllocatingIsEndedWithOurMessageAndTheNextPlays) {
     server->route("/allocating.swf", movie(allocatingMovie()));
     game("/allocating.swf");
     EXPECT_TRUE(watching([&] { return shownMessage() != ""; }, 60000));
@@ -126,7 +126,7 @@ TEST_F(EngineMemory, AMovieThatKeepsAllocatingIsEndedWithOurMessageAndTheNextPla
     nextGameShows();
 }
 
-TEST_F(EngineMemory, CompressionBombsAreRefusedWithOurMessageAndTheNextPlays) {
+TEST_F(MovieMemory, CompressionBombsAreRefusedWithOurMessageAndTheNextPlays) {
     constexpr uint64_t kGigabyte = 1ull << 30;
     server->route("/cws.swf", movie(makeSwfBomb('C', kGigabyte, 0)));          // says what it is
     server->route("/cws-liar.swf", movie(makeSwfBomb('C', kGigabyte, 4000)));  // says it is small
@@ -140,7 +140,7 @@ TEST_F(EngineMemory, CompressionBombsAreRefusedWithOurMessageAndTheNextPlays) {
     }
 }
 
-TEST_F(EngineMemory, PackedMoviesWithinTheBoundPlay) {
+TEST_F(MovieMemory, PackedMoviesWithinTheBoundPlay) {
     server->route("/packed.swf", movie(packSwf(makeSwf(kRed), 'C')));
     server->route("/lzma.swf", movie(packSwf(makeSwf(kBlue), 'Z')));
     game("/packed.swf");
@@ -149,7 +149,7 @@ TEST_F(EngineMemory, PackedMoviesWithinTheBoundPlay) {
     EXPECT_TRUE(shows(kBlue)) << pageState().toStdString();
 }
 
-TEST_F(EngineMemory, SharedObjectsAreKeptWithinTheirQuota) {
+TEST_F(MovieMemory, SharedObjectsAreKeptWithinTheirQuota) {
     std::vector<std::string> names;
     for (int i = 0; i < 64; ++i) names.push_back("flood" + std::to_string(i));
     server->route("/flood.swf", movie(sharedObjectFlood(names, 15)));  // 64 of 32 KB
@@ -167,7 +167,7 @@ TEST_F(EngineMemory, SharedObjectsAreKeptWithinTheirQuota) {
     nextGameShows();
 }
 
-TEST_F(EngineMemory, OneHugeSharedObjectEndsWithinTheBudgetAndTheNextPlays) {
+TEST_F(MovieMemory, OneHugeSharedObjectEndsWithinTheBudgetAndTheNextPlays) {
     server->route("/huge-so.swf", movie(sharedObjectFlood({"huge"}, 27)));  // 128 MB
     game("/huge-so.swf");
     // Either the watch ends it, or its flush fails and it plays on: nothing of it is kept.
