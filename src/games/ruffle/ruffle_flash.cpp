@@ -197,6 +197,15 @@ extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget*
     // stay there: measured, 100 MB and more kept by this process after a movie's large loads. A
     // fixed threshold gives every such block back as it is freed.
     mallopt(M_MMAP_THRESHOLD, 256 << 10);
+    // Ruffle's heap is its wasm memory: capped a little over the engine's budget, so that no
+    // single step of a movie, however large, takes the page far past it before the memory watch
+    // looks (wasm memory never shrinks: the watch then ends the page all the same). Set before the
+    // web engine starts, which reads its switches then.
+    const QByteArray pages = QByteArray::number((qc::FlashSandbox::Limits{}.engineBytes + (128 << 20)) >> 16);
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (flags.contains("--js-flags=")) flags.replace("--js-flags=", "--js-flags=--wasm-max-mem-pages=" + pages + ",");
+    else flags += " --js-flags=--wasm-max-mem-pages=" + pages;
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     // Drawing in software, the view that shows the engine's frames draws in software too, and no
     // OpenGL is set up at all.
     if (!openGl) QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
