@@ -62,11 +62,13 @@ inline Reply movie(std::string body) {
     return r;
 }
 
-// The peak PSS of this process and of each process below it, sampled while a movie runs.
+// The peak PSS of this process and of each process below it, sampled while a movie runs: of their
+// data, as the engine's memory watch reads it (the pages of program files come and go with the
+// page cache, whatever a movie does).
 struct MemoryPeaks {
     std::map<int, long> peakKb;
     void sample() {
-        for (const auto& [pid, kb] : pssKbByProcess()) peakKb[pid] = std::max(peakKb[pid], kb);
+        for (const auto& [pid, kb] : dataPssKbByProcess()) peakKb[pid] = std::max(peakKb[pid], kb);
     }
     // The largest of the engine's processes (every one but this), and this one's.
     long engineKb() const {

@@ -13,6 +13,8 @@ public:
     void pageLoaded(uint64_t baseBytes) { base_ = baseBytes; }
     // A reading of the engine's processes: true when the movie must end.
     bool overBudget(uint64_t bytes) const { return bytes > base_ + budget_; }
+    // Past half of it: an engine that fails there most likely ran out of its memory.
+    bool nearBudget(uint64_t bytes) const { return bytes > base_ + budget_ / 2; }
     uint64_t base() const { return base_; }
 
 private:

@@ -5,7 +5,7 @@
 
 #include <QWebEnginePage>
 #include <fstream>
-#include <optional>
+#include <map>
 #include <string>
 
 #include "shared/guard.h"
@@ -14,19 +14,19 @@ namespace qc {
 
 namespace {
 
-// The value of `key` in a /proc file of "Key:  value kB" lines, in bytes; nothing when unreadable.
-std::optional<uint64_t> kbField(const std::string& file, const std::string& key) {
+// The "Key:  value kB" lines of a /proc file, in bytes: read once (reading smaps_rollup walks the
+// process's pages).
+std::map<std::string, uint64_t> kbFields(const std::string& file) {
+    std::map<std::string, uint64_t> out;
     std::ifstream in(file);
     std::string k;
     uint64_t v = 0;
     while (in >> k) {
-        if (k == key) {
-            if (in >> v) return v * 1024;
-            return std::nullopt;
-        }
+        if (k.back() == ':' && in >> v) out[k] = v * 1024;
+        in.clear();
         in.ignore(1 << 16, '\n');
     }
-    return std::nullopt;
+    return out;
 }
 
 }  // namespace
@@ -34,8 +34,10 @@ std::optional<uint64_t> kbField(const std::string& file, const std::string& key)
 uint64_t processMemoryBytes(qint64 pid) {
     if (pid <= 0) return 0;
     const std::string dir = "/proc/" + std::to_string(pid);
-    if (auto pss = kbField(dir + "/smaps_rollup", "Pss:")) return *pss;
-    return residentBytes(pid);
+    auto f = kbFields(dir + "/smaps_rollup");
+    if (f.count("Pss_Anon:")) return f["Pss_Anon:"] + f["Pss_Shmem:"];
+    f = kbFields(dir + "/status");
+    return f["RssAnon:"] + f["RssShmem:"];
 }
 
 uint64_t residentBytes(qint64 pid) {
@@ -58,6 +60,14 @@ void EngineMemoryWatch::pageLoaded() {
 #ifndef QINGCHUAN_NO_MEMORY_WATCH  // a build for the benchmarks' baseline only
     timer_.start();
 #endif
+}
+
+bool EngineMemoryWatch::endPage() {
+    const qint64 pid = page_->renderProcessPid();
+    const bool near = budget_.nearBudget(processMemoryBytes(pid));
+    if (pid > 0) ::kill(pid_t(pid), SIGKILL);
+    timer_.stop();
+    return near;
 }
 
 void EngineMemoryWatch::check() {

@@ -14,8 +14,9 @@ class QWebEnginePage;
 
 namespace qc {
 
-// What a process holds, proportionally shared (PSS), or its resident set where the kernel won't
-// tell another process its PSS (a sandboxed renderer); 0 for a process that is gone.
+// What a process holds of data (anonymous and shared memory, not its program's files, which the
+// page cache keeps or drops whatever a movie does), proportionally shared (PSS), or resident where
+// the kernel won't tell another process its PSS (a sandboxed renderer); 0 for one that is gone.
 uint64_t processMemoryBytes(qint64 pid);
 // Its resident set: never less than its PSS, and far cheaper to read.
 uint64_t residentBytes(qint64 pid);
@@ -27,13 +28,16 @@ public:
     // The page has loaded, no movie yet: what its process holds now is the base.
     void pageLoaded();
     uint64_t base() const { return budget_.base(); }
+    // Ends the page's process now, as the watch does past the budget; whether it held more than
+    // half the budget.
+    bool endPage();
 
 private:
     void check();
 
     QWebEnginePage* page_;
     EngineMemory budget_;
-    std::function<void()> ended_;
+    std::function<void()> ended_;  // the watch ended the page
     QTimer timer_;
 };
 

@@ -120,7 +120,7 @@ void RuffleFlash::startPage() {
         const FlashSandbox::Limits& limits = scheme_->loads().sandbox().limits();
         log_ = std::make_unique<PageLog>(limits.logLineBytes, limits.logLines, limits.logWindowMs);
         memory_ = new EngineMemoryWatch(
-            page_, limits, [this] { endedForMemory_ = true; }, this);
+            page_, limits, [this] { endedFor_ = GameFailure::OutOfMemory; }, this);
         QWebEngineSettings* settings = page_->settings();
         settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
@@ -139,10 +139,10 @@ void RuffleFlash::startPage() {
         connectGuarded(page_, &QWebEnginePage::renderProcessTerminated, this,
                        [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                            ready_ = loading_ = false;
-                           if (endedForMemory_) showFailure(GameFailure::OutOfMemory);
+                           if (endedFor_) showFailure(*endedFor_);
                            else if (status != QWebEnginePage::NormalTerminationStatus)
                                showFailure(GameFailure::EngineFailed);
-                           endedForMemory_ = false;
+                           endedFor_.reset();
                        });
     }
     loading_ = true;
@@ -167,6 +167,12 @@ void RuffleFlash::consoleMessage(int level, const QString& text, int line, const
             showFailure(scheme_->loads().movieFailure().value_or(GameFailure::NotAMovie));
         return;
     }
+    // A trap in Ruffle's wasm (its memory capped, or a fault of its own) leaves the engine unusable
+    // for every later movie, with no word of it on the page: the page is ended, and loaded afresh
+    // with the next movie.
+    if (level == QWebEnginePage::ErrorMessageLevel && source.startsWith("wasm://") && text.contains("RuntimeError") &&
+        !endedFor_)
+        endedFor_ = memory_->endPage() ? GameFailure::OutOfMemory : GameFailure::EngineFailed;
     static QElapsedTimer clock;
     if (!clock.isValid()) clock.start();
     const auto kind = level == QWebEnginePage::ErrorMessageLevel     ? PageLog::Level::Error

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWebEngineView>
 #include <memory>
+#include <optional>
 
 #include "core/games/game_failure.h"
 #include "games/flash_engine.h"
@@ -47,8 +48,8 @@ private:
     EngineMemoryWatch* memory_ = nullptr;
     QLabel* message_ = nullptr;
     std::unique_ptr<PageLog> log_;
-    bool endedForMemory_ = false;  // the watch ended the page's process
-    QString pending_;              // the movie to hand to the player once the page is ready
+    std::optional<GameFailure> endedFor_;  // why we ended the page's process
+    QString pending_;                      // the movie to hand to the player once the page is ready
     bool ready_ = false;
     bool loading_ = false;
 };

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace qctest {
 
@@ -28,7 +29,9 @@ long kbFrom(const std::string& file, const std::string& key) {
 
 }  // namespace
 
-std::map<int, long> pssKbByProcess() {
+namespace {
+
+std::map<int, long> byProcess(const std::vector<std::string>& keys) {
     std::map<int, int> parent;
     for (const QString& d : QDir("/proc").entryList(QDir::Dirs)) {
         bool ok = false;
@@ -49,12 +52,18 @@ std::map<int, long> pssKbByProcess() {
     for (auto [pid, ppid] : parent) {
         for (int p = pid; p > 1; p = parent.count(p) ? parent[p] : 0)
             if (p == self) {
-                out[pid] = kbFrom("/proc/" + std::to_string(pid) + "/smaps_rollup", "Pss:");
+                for (const std::string& key : keys)
+                    out[pid] += kbFrom("/proc/" + std::to_string(pid) + "/smaps_rollup", key);
                 break;
             }
     }
     return out;
 }
+
+}  // namespace
+
+std::map<int, long> pssKbByProcess() { return byProcess({"Pss:"}); }
+std::map<int, long> dataPssKbByProcess() { return byProcess({"Pss_Anon:", "Pss_Shmem:"}); }
 
 Memory memory() {
     Memory m;

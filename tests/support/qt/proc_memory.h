@@ -16,5 +16,8 @@ Memory memory();
 
 // The PSS of this process and of each process below it, by process id.
 std::map<int, long> pssKbByProcess();
+// The same of their data alone (anonymous and shared memory, not the pages of program files,
+// which the page cache keeps or drops as the rest of the machine needs).
+std::map<int, long> dataPssKbByProcess();
 
 }  // namespace qctest
