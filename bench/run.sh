@@ -5,7 +5,8 @@
 # - memory when idle, viewer against the floor;
 # - a session in the viewer's windows: memory after 50 play entries and after the first game,
 #   play entry to state 3 (direct file, ASX), game entry to pixels (next game), a busy movie's script;
-# - the first game, each in a fresh process: its time, and the memory of everything with it playing;
+# - the first game, each in a fresh process: its time, and the memory of everything with it playing,
+#   with the games engine's memory watch and without it (the ratio is the watch's cost);
 # - reading the catalogue and building the menu bar.
 # RUNS (default 11, at least 9 for the README's figures) samples of each time.
 # Everything runs in a network namespace with only loopback, on an X server of its own.
@@ -24,11 +25,17 @@ on_x bench/idle_memory.sh "$build" 3 2>>"$log"
 on_x "$build/bench/session" --runs="$runs" 2>>"$log" || echo "session: some samples FAILED (see above and $log)"
 first=$(mktemp)
 pss=$(mktemp)
-trap 'rm -f "$first" "$pss"' EXIT
+first_unwatched=$(mktemp)
+pss_unwatched=$(mktemp)
+trap 'rm -f "$first" "$pss" "$first_unwatched" "$pss_unwatched"' EXIT
+# The first game with the engine's memory watch, and without it (bench/unwatched), alternating.
 for _ in $(seq "$runs"); do
     out=$(on_x "$build/bench/session" --first-game 2>>"$log" || true)
     awk '/^first game [0-9]/ && $3 >= 0 {print $3}' <<<"$out" >>"$first"
     awk '/^first game pss/ {print $4}' <<<"$out" >>"$pss"
+    out=$(on_x "$build/bench/session" --first-game --module-dir="$build/bench/unwatched" 2>>"$log" || true)
+    awk '/^first game [0-9]/ && $3 >= 0 {print $3}' <<<"$out" >>"$first_unwatched"
+    awk '/^first game pss/ {print $4}' <<<"$out" >>"$pss_unwatched"
 done
 summary() {  # file, what, unit
     sort -n "$1" | awk -v n="$runs" -v what="$2" -v unit="$3" '{a[NR]=$1} END {
@@ -36,7 +43,14 @@ summary() {  # file, what, unit
         if (NR) printf "%-36s median %7.1f %s, min %7.1f, max %7.1f (%d runs, each a fresh process)\n",
             what, a[int((NR+1)/2)], unit, a[1], a[NR], NR }'
 }
+median() { sort -n "$1" | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else print "nan"}'; }
 summary "$first" "game entry to pixels, first game" ms
 summary "$pss" "one game playing, PSS of all" MB
+summary "$first_unwatched" "  the same without the memory watch" ms
+summary "$pss_unwatched" "  the same without the memory watch" MB
+awk -v a="$(median "$first")" -v b="$(median "$first_unwatched")" -v c="$(median "$pss")" \
+    -v d="$(median "$pss_unwatched")" 'BEGIN {
+    printf "memory watch: first game to pixels x%.3f, PSS with a game playing x%.3f (medians, watched/unwatched)\n",
+        a / b, c / d }'
 "$build/bench/bench_menus" --benchmark_repetitions=9 --benchmark_report_aggregates_only=true 2>>"$log" |
     grep -E "median|Benchmark"

@@ -9,6 +9,7 @@
 //   session [--runs=N]     everything, N samples of each time (default 9)
 //   session --first-game   start-up, then one first game: its time, and the memory (PSS) of
 //                          the viewer and its engine's processes with that game playing
+//   --module-dir=DIR       the games engine module from DIR (bench/unwatched: no memory watch)
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -102,9 +103,11 @@ void collectPlays(const qc::Entry& e, std::vector<const qc::Entry*>& out) {
 int main(int argc, char** argv) {
     int runs = 9;
     bool firstGameOnly = false;
+    QString moduleDir = QC_BUILD_DIR;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::max(1, std::atoi(argv[i] + 7));
         if (std::strcmp(argv[i], "--first-game") == 0) firstGameOnly = true;
+        if (std::strncmp(argv[i], "--module-dir=", 13) == 0) moduleDir = argv[i] + 13;
     }
 
     qctest::HttpServer server;
@@ -160,7 +163,7 @@ int main(int argc, char** argv) {
     qctest::Form1Adapters adapters;
     qc::TForm1 form1(shell, adapters.parts());
     qc::TForm8 form8(shell);
-    qc::TForm4 form4(QStringList{QC_BUILD_DIR});
+    qc::TForm4 form4(QStringList{moduleDir});
     form1.attach(form4.ShockwaveFlash1(), form4, form8);
     form1.WindowsMediaPlayer1->waitForEngine();
     form1.showCentred();

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
   libcurl4-openssl-dev
+  zlib1g-dev liblzma-dev  # a packed movie's size, checked before the games engine unpacks it
   # the games window's Flash engine: Ruffle (npm) in Qt WebEngine and its helper process
   qt6-webengine-dev libqt6webenginecore6-bin qt6-declarative-dev  # Qt Quick: the view draws in software
   # run: Chinese text on screen, and the desktop's "open" for browse entries

@@ -10,16 +10,21 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "clips.h"
+#include "core/games/game_failure.h"
 #include "games/form4.h"
 #include "games/lazy_flash.h"
 #include "http_server.h"
+#include "proc_memory.h"
 #include "swf.h"
 
 namespace qctest {
@@ -57,6 +62,24 @@ inline Reply movie(std::string body) {
     return r;
 }
 
+// The peak PSS of this process and of each process below it, sampled while a movie runs: of their
+// data, as the engine's memory watch reads it (the pages of program files come and go with the
+// page cache, whatever a movie does).
+struct MemoryPeaks {
+    std::map<int, long> peakKb;
+    void sample() {
+        for (const auto& [pid, kb] : dataPssKbByProcess()) peakKb[pid] = std::max(peakKb[pid], kb);
+    }
+    // The largest of the engine's processes (every one but this), and this one's.
+    long engineKb() const {
+        long most = 0;
+        for (const auto& [pid, kb] : peakKb)
+            if (pid != int(getpid())) most = std::max(most, kb);
+        return most;
+    }
+    long selfKb() const { return peakKb.count(int(getpid())) ? peakKb.at(int(getpid())) : 0; }
+};
+
 class Games : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -90,7 +113,21 @@ protected:
         return waitUntil([&] { return near(centre(), want); }, ms);
     }
 
-    // What the player's page says it shows: "loading", "none", "ready:<state>" or "panic:<Ruffle's message>".
+    // Our own message over the engine's view, when it shows one (the window shown, the label on top
+    // of the view at its centre).
+    QString shownMessage() {
+        auto* label = engineView() ? engineView()->findChild<QLabel*>("GameMessage") : nullptr;
+        if (!label || !label->isVisibleTo(form.get()) || !form->isVisible()) return {};
+        if (engineView()->childAt(engineView()->rect().center()) != label) return {};
+        return label->text();
+    }
+    bool says(qc::GameFailure failure, int ms = kShowBound) {
+        const QString want = QString::fromStdString(qc::gameFailureText(failure));
+        return waitUntil([&] { return shownMessage() == want; }, ms);
+    }
+
+    // What the player's page says it shows: "loading", "none", "ready:<state>" or "panic" (the
+    // player gave up on its movie).
     QString pageState() {
         QString state;
         bool done = false;
@@ -103,7 +140,7 @@ protected:
         return state;
     }
     bool panics(int ms = kShowBound) {
-        return waitUntil([&] { return pageState().startsWith("panic:"); }, ms);
+        return waitUntil([&] { return pageState() == "panic"; }, ms);
     }
     int players() {
         int n = -1;

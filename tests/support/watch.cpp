@@ -38,14 +38,14 @@ int connectionsTo(int port) {
     std::ifstream tcp("/proc/net/tcp");
     std::string line;
     std::getline(tcp, line);  // the header
-    char local[64];
-    std::snprintf(local, sizeof local, "0100007F:%04X", port);
+    char server[64];
+    std::snprintf(server, sizeof server, "0100007F:%04X", port);
     int n = 0;
     while (std::getline(tcp, line)) {
         std::istringstream fields(line);
         std::string slot, from, to, state;
         fields >> slot >> from >> to >> state;
-        n += from == local && state == "01";  // ESTABLISHED, on the server's side
+        n += to == server && state == "01";  // ESTABLISHED, on the client's side
     }
     return n;
 }

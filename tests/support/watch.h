@@ -23,7 +23,9 @@ private:
 // Whether anything listens on UDP `port` of any address (we can't bind it then).
 bool udpPortTaken(int port);
 
-// Established TCP connections to 127.0.0.1:port, as the kernel lists them (this network namespace).
+// Established TCP connections to 127.0.0.1:port, as the kernel lists them (this network
+// namespace), counted at the client's ends: one the client has closed counts no more, even while
+// the server's thread has yet to close its own end.
 int connectionsTo(int port);
 
 }  // namespace qctest

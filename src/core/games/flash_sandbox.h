@@ -27,6 +27,26 @@ public:
         size_t waiting = 64;                      // downloads queued for a slot
         size_t otherOrigins = 16;                 // hosts whose policy the movie may ask for
         size_t sendBytes = 64 << 10;              // data a movie sends in one request
+        // One load's time and hops.
+        int loadMs = 60'000;    // from its request to its last byte
+        int stallMs = 20'000;   // no byte for this long
+        int policyMs = 10'000;  // a /crossdomain.xml
+        int redirects = 5;
+        // A movie as its header declares it and as it unpacks (CWS zlib, ZWS LZMA). Flash Player
+        // takes what the 32-bit length says; no game comes near this, a bomb goes far past it.
+        uint64_t unpackedMovieBytes = 64ull << 20;
+        // The engine's processes together, over what the page held before its first movie, and
+        // how often that is looked at.
+        uint64_t engineBytes = 512ull << 20;
+        int memoryCheckMs = 100;
+        // SharedObjects: per site, as Flash Player's default (it asked the user for more), and
+        // all sites together.
+        size_t sharedObjectBytesPerSite = 100 << 10;
+        size_t sharedObjectBytes = 4 << 20;
+        // The page's console in our log: lines cut to this, so many in a window of time.
+        size_t logLineBytes = 400;
+        int logLines = 20;
+        int64_t logWindowMs = 10'000;
     };
 
     enum class Verdict {
@@ -65,6 +85,8 @@ public:
     // Frees its slot and bytes; the waiting downloads that may start now, in order.
     std::vector<DownloadId> finish(DownloadId id);
 
+    // The movie's own address, while there is one.
+    const std::optional<WebAddress>& movie() const { return movie_; }
     uint64_t bytesInFlight() const { return inFlight_; }
     size_t running() const { return held_.size(); }
 

@@ -1,10 +1,14 @@
 #include "games/ruffle/ruffle_flash.h"
 
+#include <malloc.h>
+
 #include <QApplication>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QOpenGLContext>
 #include <QPointer>
@@ -13,9 +17,15 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
+#include <cstdio>
+#include <functional>
 #include <stdexcept>
 
+#include "core/games/page_log.h"
+#include "games/ruffle/engine_memory_watch.h"
+#include "games/ruffle/ruffle_loads.h"
 #include "games/ruffle/ruffle_scheme.h"
+#include "shared/guard.h"
 
 // Qt's own (exported, not in its public headers).
 Q_GUI_EXPORT QOpenGLContext* qt_gl_global_share_context();
@@ -29,12 +39,20 @@ namespace {
 class GamePage : public QWebEnginePage {
 public:
     using QWebEnginePage::QWebEnginePage;
+    std::function<void(int level, const QString& text, int line, const QString& source)> console;
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
         return url.scheme() == kRuffleScheme;
     }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& text, int line,
+                                  const QString& source) override {
+        if (console) guarded([&] { console(int(level), text, line, source); });
+    }
 };
+
+// What our page says on the console when the player gives up on a movie, then the movie's address.
+const QString kPanicSaid = QStringLiteral("qcgame:panic ");
 
 // The page reaches nothing but our scheme, which asks the sandbox: not file:, not the web
 // directly, whatever a movie or a fault in the page tries.
@@ -51,10 +69,16 @@ public:
 
 RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
     setObjectName("RuffleView");
+    message_ = new QLabel(this);
+    message_->setObjectName("GameMessage");
+    message_->setAlignment(Qt::AlignCenter);
+    message_->setWordWrap(true);
+    message_->setStyleSheet("QLabel { background: black; color: #e8e8e8; font-size: 16pt; padding: 24px; }");
+    message_->hide();
     setFocusPolicy(Qt::StrongFocus);
     // Whenever the view takes the keyboard (the window shows, comes to the front, a new movie),
     // the page hands it on to the player.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    connectGuarded(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && (now == this || isAncestorOf(now)) && ready_) page_->runJavaScript("qcFocus();");
     });
     if (!ruffleSchemeRegistered())
@@ -73,6 +97,7 @@ RuffleFlash::~RuffleFlash() {
 
 void RuffleFlash::setMovie(const std::string& address) {
     pending_ = QString::fromStdString(address);
+    message_->hide();
     if (ready_) playPending();
     else if (!loading_) startPage();
     // From here on the sandbox is the new movie's, and the old one's loads are over.
@@ -87,7 +112,15 @@ void RuffleFlash::startPage() {
         scheme_ = new RuffleScheme(this);
         profile_->installUrlSchemeHandler(kRuffleScheme, scheme_);
         profile_->setUrlRequestInterceptor(new OwnSchemeOnly(profile_));
-        page_ = new GamePage(profile_, this);
+        auto* page = new GamePage(profile_, this);
+        page->console = [this](int level, const QString& text, int line, const QString& source) {
+            consoleMessage(level, text, line, source);
+        };
+        page_ = page;
+        const FlashSandbox::Limits& limits = scheme_->loads().sandbox().limits();
+        log_ = std::make_unique<PageLog>(limits.logLineBytes, limits.logLines, limits.logWindowMs);
+        memory_ = new EngineMemoryWatch(
+            page_, limits, [this] { endedFor_ = GameFailure::OutOfMemory; }, this);
         QWebEngineSettings* settings = page_->settings();
         settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
@@ -96,16 +129,57 @@ void RuffleFlash::startPage() {
         settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
         page_->setBackgroundColor(Qt::black);
         setPage(page_);
-        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        connectGuarded(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
             loading_ = false;
             ready_ = ok;
+            if (ok) memory_->pageLoaded();
             if (ok) playPending();
         });
-        // A crashed page is loaded afresh with the next movie.
-        connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] { ready_ = loading_ = false; });
+        // A crashed page, or one the memory watch ended, is loaded afresh with the next movie.
+        connectGuarded(page_, &QWebEnginePage::renderProcessTerminated, this,
+                       [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                           ready_ = loading_ = false;
+                           if (endedFor_) showFailure(*endedFor_);
+                           else if (status != QWebEnginePage::NormalTerminationStatus)
+                               showFailure(GameFailure::EngineFailed);
+                           endedFor_.reset();
+                       });
     }
     loading_ = true;
     page_->load(QUrl(kRuffleOrigin + "/player.html"));
+}
+
+void RuffleFlash::resizeEvent(QResizeEvent* event) {
+    QWebEngineView::resizeEvent(event);
+    message_->setGeometry(rect());
+}
+
+void RuffleFlash::showFailure(GameFailure failure) {
+    message_->setText(QString::fromStdString(gameFailureText(failure)));
+    message_->setGeometry(rect());
+    message_->raise();  // over the view's own child, which the page makes after ours
+    message_->show();
+}
+
+void RuffleFlash::consoleMessage(int level, const QString& text, int line, const QString& source) {
+    if (source == kRuffleOrigin + "/player.html" && text.startsWith(kPanicSaid)) {
+        if (text.mid(kPanicSaid.size()) == pending_)
+            showFailure(scheme_->loads().movieFailure().value_or(GameFailure::NotAMovie));
+        return;
+    }
+    // A trap in Ruffle's wasm (its memory capped, or a fault of its own) leaves the engine unusable
+    // for every later movie, with no word of it on the page: the page is ended, and loaded afresh
+    // with the next movie.
+    if (level == QWebEnginePage::ErrorMessageLevel && source.startsWith("wasm://") && text.contains("RuntimeError") &&
+        !endedFor_)
+        endedFor_ = memory_->endPage() ? GameFailure::OutOfMemory : GameFailure::EngineFailed;
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    const auto kind = level == QWebEnginePage::ErrorMessageLevel     ? PageLog::Level::Error
+                      : level == QWebEnginePage::WarningMessageLevel ? PageLog::Level::Warning
+                                                                     : PageLog::Level::Info;
+    for (const std::string& out : log_->message(kind, text.toStdString(), source.toStdString(), line, clock.elapsed()))
+        std::fprintf(stderr, "%s\n", out.c_str());
 }
 
 void RuffleFlash::playPending() {
@@ -124,6 +198,20 @@ void RuffleFlash::playPending() {
 }  // namespace qc
 
 extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent, bool openGl) {
+    // A movie's bodies pass through here a megabyte at a time. glibc's threshold for giving large
+    // blocks their own mapping rises with each one freed, after which they come from the heap and
+    // stay there: measured, 100 MB and more kept by this process after a movie's large loads. A
+    // fixed threshold gives every such block back as it is freed.
+    mallopt(M_MMAP_THRESHOLD, 256 << 10);
+    // Ruffle's heap is its wasm memory: capped a little over the engine's budget, so that no
+    // single step of a movie, however large, takes the page far past it before the memory watch
+    // looks (wasm memory never shrinks: the watch then ends the page all the same). Set before the
+    // web engine starts, which reads its switches then.
+    const QByteArray pages = QByteArray::number((qc::FlashSandbox::Limits{}.engineBytes + (128 << 20)) >> 16);
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (flags.contains("--js-flags=")) flags.replace("--js-flags=", "--js-flags=--wasm-max-mem-pages=" + pages + ",");
+    else flags += " --js-flags=--wasm-max-mem-pages=" + pages;
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     // Drawing in software, the view that shows the engine's frames draws in software too, and no
     // OpenGL is set up at all.
     if (!openGl) QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);

@@ -4,13 +4,19 @@
 
 #include <QString>
 #include <QWebEngineView>
+#include <memory>
+#include <optional>
 
+#include "core/games/game_failure.h"
 #include "games/flash_engine.h"
 
+class QLabel;
 class QWebEngineProfile;
 
 namespace qc {
 
+class EngineMemoryWatch;
+class PageLog;
 class RuffleScheme;
 
 class RuffleFlash : public QWebEngineView, public FlashEngine {
@@ -25,14 +31,25 @@ public:
     // Whether the page with the player has been loaded (the first movie was set).
     bool pageStarted() const { return page_ != nullptr; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void startPage();
     void playPending();
+    // Our own message over the engine's view, until the next movie.
+    void showFailure(GameFailure failure);
+    // The page's console: a panic of the player (said by our page), or a line for our log.
+    void consoleMessage(int level, const QString& text, int line, const QString& source);
 
     QWebEngineProfile* profile_ = nullptr;
     RuffleScheme* scheme_ = nullptr;
     QWebEnginePage* page_ = nullptr;
-    QString pending_;  // the movie to hand to the player once the page is ready
+    EngineMemoryWatch* memory_ = nullptr;
+    QLabel* message_ = nullptr;
+    std::unique_ptr<PageLog> log_;
+    std::optional<GameFailure> endedFor_;  // why we ended the page's process
+    QString pending_;                      // the movie to hand to the player once the page is ready
     bool ready_ = false;
     bool loading_ = false;
 };

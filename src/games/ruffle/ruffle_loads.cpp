@@ -7,10 +7,14 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <mutex>
 
 #include "core/games/cross_domain_policy.h"
+#include "core/games/movie_unpack.h"
 #include "games/ruffle/ruffle_scheme.h"
+#include "shared/guard.h"
 
 namespace qc {
 
@@ -22,12 +26,18 @@ struct RuffleLoads::Load : QObject {
     FlashSandbox::DownloadId id = 0;
     QPointer<QNetworkReply> reply;
     int redirects = 0;
+    bool root = false;  // the movie's own load
+    std::shared_ptr<MovieUnpackCheck> unpack;
     bool headersSeen = false;
     bool answered = false;   // the job has its answer
     bool streaming = false;  // the job reads the reply itself
 };
 
 namespace {
+
+GameFailure failureOf(QNetworkReply::NetworkError e) {
+    return e == QNetworkReply::ContentNotFoundError ? GameFailure::NotFound : GameFailure::NoConnection;
+}
 
 QWebEngineUrlRequestJob::Error jobError(QNetworkReply::NetworkError e) {
     switch (e) {
@@ -45,18 +55,22 @@ QByteArray lengthMime(qint64 length) { return kLengthMimePrefix + QByteArray::nu
 // chunk ahead of the page. Each read on the IO thread asks ours for more.
 class StreamedBody : public QIODevice {
 public:
-    StreamedBody(QNetworkReply* reply, qint64 length) : reply_(reply), length_(length) {
-        connect(reply, &QIODevice::readyRead, this, &StreamedBody::pull);
-        connect(reply, &QNetworkReply::finished, this, [this] {
+    // `admit` sees every piece before the page does; once it says no, the body ends there, short.
+    StreamedBody(QNetworkReply* reply, std::function<bool(const QByteArray&)> admit)
+        : reply_(reply), admit_(std::move(admit)) {
+        connectGuarded(reply, &QIODevice::readyRead, this, [this] { pull(); });
+        connectGuarded(reply, &QNetworkReply::finished, this, [this] {
             replyFinished_ = true;
             pull();
         });
-        connect(reply, &QObject::destroyed, this, &StreamedBody::end);
+        connectGuarded(reply, &QObject::destroyed, this, [this] { end(); });
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         pull();
     }
     bool isSequential() const override { return true; }
-    qint64 size() const override { return length_; }
+    // Not the declared length: told it, the web engine sets aside a buffer of that size in this
+    // process (measured: 60 MB for a body of 60 MB). The page learns the length from the type.
+    qint64 size() const override { return bytesAvailable(); }
     qint64 bytesAvailable() const override {
         std::lock_guard lock(mutex_);
         return held_.size() - head_;
@@ -92,7 +106,7 @@ private:
     // On our thread: moves what the reply holds here, while there is room. The body ends once the
     // reply has finished and all of it is here.
     void pull() {
-        if (!reply_) return;
+        if (!reply_ || ended_) return;
         qint64 room = 0;
         {
             std::lock_guard lock(mutex_);
@@ -100,6 +114,11 @@ private:
         }
         if (room > 0) {
             const QByteArray more = reply_->read(room);
+            if (!more.isEmpty() && !admit_(more)) {
+                reply_->abort();
+                end();
+                return;
+            }
             if (!more.isEmpty()) {
                 {
                     std::lock_guard lock(mutex_);
@@ -120,9 +139,9 @@ private:
         emit readChannelFinished();
     }
 
-    QPointer<QNetworkReply> reply_;  // used on our thread only, with replyFinished_
+    QPointer<QNetworkReply> reply_;  // used on our thread only, with replyFinished_ and admit_
     bool replyFinished_ = false;
-    const qint64 length_;
+    const std::function<bool(const QByteArray&)> admit_;
     mutable std::mutex mutex_;  // guards what follows
     QByteArray held_;
     qsizetype head_ = 0;  // held_ before this was read
@@ -152,42 +171,50 @@ QNetworkRequest requestFor(const WebAddress& a, const std::vector<std::string>& 
 
 }  // namespace
 
-RuffleLoads::RuffleLoads(QObject* parent) : QObject(parent), movieScope_(new QObject(this)) {}
+RuffleLoads::RuffleLoads(QObject* parent)
+    : QObject(parent), net_(new QNetworkAccessManager(this)), movieScope_(new QObject(this)) {}
 
 RuffleLoads::~RuffleLoads() = default;
 
 void RuffleLoads::startMovie(const QString& address) {
-    for (const auto& [load, _] : loads_) {
+    // Taken out first: an aborted reply's end finds nothing left to end.
+    const auto old = std::move(loads_);
+    loads_.clear();
+    for (const auto& [load, _] : old) {
         if (load->job && !load->answered) load->job->fail(QWebEngineUrlRequestJob::RequestAborted);
         load->answered = true;
-        if (load->reply) {
-            load->reply->disconnect(load);
-            load->reply->abort();
-        }
+        dropReply(load);
         load->deleteLater();
     }
-    loads_.clear();
     byId_.clear();
     awaitingPolicy_.clear();
     delete movieScope_;  // the old movie's policy fetches
     movieScope_ = new QObject(this);
-    sandbox_.startMovie(address.toStdString());
+    movieAsked_ = false;
+    movieFailure_.reset();
+    if (!sandbox_.startMovie(address.toStdString())) movieFailure_ = GameFailure::Refused;
 }
 
 void RuffleLoads::load(QWebEngineUrlRequestJob* job, const QString& target, const QByteArray& method,
                        const QByteArray& type, const QByteArray& body) {
+    const FlashSandbox::Limits& limits = sandbox_.limits();
     auto* l = new Load;
     l->setParent(this);
     l->job = job;
     l->method = method;
     l->type = type;
     l->body = body;
+    l->unpack = std::make_shared<MovieUnpackCheck>(limits.unpackedMovieBytes);
     loads_[l] = true;
-    connect(job, &QObject::destroyed, l, [this, l] { end(l); });
-    QTimer::singleShot(kLoadMs, l, [this, l] { fail(l, QWebEngineUrlRequestJob::RequestAborted); });
+    connectGuarded(job, &QObject::destroyed, l, [this, l] { end(l); });
+    QTimer::singleShot(limits.loadMs, l, [this, l] {
+        guarded([&] { fail(l, QWebEngineUrlRequestJob::RequestAborted, GameFailure::NoConnection); });
+    });
     const auto address = parseWebAddress(target.toStdString());
-    if (!address || (method != "GET" && method != "POST") || size_t(body.size()) > sandbox_.limits().sendBytes) {
-        fail(l, QWebEngineUrlRequestJob::RequestDenied);
+    const auto& movie = sandbox_.movie();
+    if (!movieAsked_ && address && movie && address->text() == movie->text()) l->root = movieAsked_ = true;
+    if (!address || (method != "GET" && method != "POST") || size_t(body.size()) > limits.sendBytes) {
+        fail(l, QWebEngineUrlRequestJob::RequestDenied, GameFailure::Refused);
         return;
     }
     l->target = *address;
@@ -201,9 +228,15 @@ void RuffleLoads::resolve(Load* l) {
         return;
     }
     QHostInfo::lookupHost(QString::fromStdString(l->target.host), l, [this, l](const QHostInfo& info) {
-        l->ips.clear();
-        for (const QHostAddress& a : info.addresses()) l->ips.push_back(a.toString().toStdString());
-        decide(l);
+        guarded([&] {
+            l->ips.clear();
+            for (const QHostAddress& a : info.addresses()) l->ips.push_back(a.toString().toStdString());
+            if (l->ips.empty()) {
+                fail(l, QWebEngineUrlRequestJob::UrlNotFound, GameFailure::NoConnection);
+                return;
+            }
+            decide(l);
+        });
     });
 }
 
@@ -217,7 +250,9 @@ void RuffleLoads::decide(Load* l) {
         switch (sandbox_.admit(l->id)) {
         case FlashSandbox::Admission::Start: transfer(l); break;
         case FlashSandbox::Admission::Wait: break;  // end() of another starts it
-        case FlashSandbox::Admission::Refuse: fail(l, QWebEngineUrlRequestJob::RequestDenied); break;
+        case FlashSandbox::Admission::Refuse:
+            fail(l, QWebEngineUrlRequestJob::RequestDenied, GameFailure::TooLarge);
+            break;
         }
         return;
     case FlashSandbox::Verdict::AskPolicy:
@@ -225,45 +260,54 @@ void RuffleLoads::decide(Load* l) {
         askPolicy(l, l->target.origin(), d.policyAddress);
         return;
     case FlashSandbox::Verdict::WaitPolicy: awaitingPolicy_[l->target.origin()].push_back(l); return;
-    case FlashSandbox::Verdict::Refuse: fail(l, QWebEngineUrlRequestJob::RequestDenied); return;
+    case FlashSandbox::Verdict::Refuse: fail(l, QWebEngineUrlRequestJob::RequestDenied, GameFailure::Refused); return;
     }
 }
 
 void RuffleLoads::transfer(Load* l) {
-    QNetworkRequest r = requestFor(l->target, l->ips, kStallMs);
+    QNetworkRequest r = requestFor(l->target, l->ips, sandbox_.limits().stallMs);
     if (!r.url().isValid()) {
-        fail(l, QWebEngineUrlRequestJob::UrlInvalid);
+        fail(l, QWebEngineUrlRequestJob::UrlInvalid, GameFailure::Refused);
         return;
     }
     QNetworkReply* reply;
     if (l->method == "POST") {
         r.setHeader(QNetworkRequest::ContentTypeHeader,
                     l->type.isEmpty() ? "application/x-www-form-urlencoded" : l->type);
-        reply = net_.post(r, l->body);
+        reply = net_->post(r, l->body);
     } else {
-        reply = net_.get(r);
+        reply = net_->get(r);
     }
     l->reply = reply;
     l->headersSeen = false;
-    connect(reply, &QNetworkReply::metaDataChanged, l, [this, l, reply] { answer(l, reply); });
-    connect(reply, &QNetworkReply::downloadProgress, l, [this, l](qint64 received, qint64) {
-        if (!sandbox_.hold(l->id, quint64(received))) fail(l, QWebEngineUrlRequestJob::RequestDenied);
+    connectGuarded(reply, &QNetworkReply::metaDataChanged, l, [this, l, reply] { answer(l, reply); });
+    connectGuarded(reply, &QNetworkReply::downloadProgress, l, [this, l](qint64 received, qint64) {
+        if (!sandbox_.hold(l->id, quint64(received)))
+            fail(l, QWebEngineUrlRequestJob::RequestDenied, GameFailure::TooLarge);
     });
-    connect(reply, &QNetworkReply::finished, l, [this, l, reply] {
+    connectGuarded(reply, &QNetworkReply::finished, l, [this, l, reply] {
         if (l->streaming) {
-            l->reply = nullptr;  // the job reads on; the reply goes with the job
+            // The job reads on; the reply goes with the job. Broken off, the page sees a short body.
+            if (reply->error() != QNetworkReply::NoError && reply->error() != QNetworkReply::OperationCanceledError)
+                noteFailure(l, failureOf(reply->error()));
+            l->reply = nullptr;
             end(l);
             return;
         }
         if (!l->headersSeen) answer(l, reply);
         if (l->answered || !loads_.count(l) || l->reply != reply) return;
         if (reply->error() != QNetworkReply::NoError) {
-            fail(l, jobError(reply->error()));
+            fail(l, jobError(reply->error()), failureOf(reply->error()));
             return;
         }
         // The server gave no length: the body was held here, within the budget, and goes whole.
+        const QByteArray whole = reply->readAll();
+        if (!l->unpack->feed(std::string_view(whole.constData(), size_t(whole.size())))) {
+            fail(l, QWebEngineUrlRequestJob::RequestDenied, GameFailure::TooLarge);
+            return;
+        }
         auto* body = new QBuffer;
-        body->setData(reply->readAll());
+        body->setData(whole);
         body->open(QIODevice::ReadOnly);
         connect(l->job, &QObject::destroyed, body, &QObject::deleteLater);
         l->answered = true;
@@ -284,6 +328,7 @@ void RuffleLoads::answer(Load* l, QNetworkReply* reply) {
     }
     if (status >= 400 && status <= 599) {
         // A server's refusal goes to the page as its status, so that Ruffle can say what it means.
+        noteFailure(l, failureOfStatus(status));
         auto* code = new QBuffer;
         code->setData(QByteArray::number(status));
         code->open(QIODevice::ReadOnly);
@@ -297,32 +342,35 @@ void RuffleLoads::answer(Load* l, QNetworkReply* reply) {
     const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
     if (!known || status == 0) return;  // held until its end
     if (declared < 0 || !sandbox_.hold(l->id, quint64(declared))) {
-        fail(l, QWebEngineUrlRequestJob::RequestDenied);
+        fail(l, QWebEngineUrlRequestJob::RequestDenied, GameFailure::TooLarge);
         return;
     }
     // Streamed: the page reads the reply as it arrives, nothing is copied here, and the network
-    // stack holds no more than a chunk ahead of the page.
+    // stack holds no more than a chunk ahead of the page. A movie that unpacks past its bound is
+    // cut short there.
     reply->setReadBufferSize(kChunkBytes);
     l->answered = l->streaming = true;
-    auto* body = new StreamedBody(reply, declared);
+    auto admit = [this, load = QPointer<Load>(l), unpack = l->unpack](const QByteArray& more) {
+        if (unpack->feed(std::string_view(more.constData(), size_t(more.size())))) return true;
+        if (load) noteFailure(load, GameFailure::TooLarge);
+        return false;
+    };
+    auto* body = new StreamedBody(reply, admit);
     connect(l->job, &QObject::destroyed, body, &QObject::deleteLater);
     connect(l->job, &QObject::destroyed, reply, &QObject::deleteLater);
     l->job->reply(lengthMime(declared), body);
 }
 
 void RuffleLoads::redirect(Load* l, const QUrl& to, int status) {
-    l->reply->disconnect(l);
-    l->reply->abort();
-    l->reply->deleteLater();
-    l->reply = nullptr;
+    dropReply(l);
     byId_.erase(l->id);
     const auto waiting = sandbox_.finish(l->id);
     l->id = 0;
     for (FlashSandbox::DownloadId id : waiting)
         if (auto it = byId_.find(id); it != byId_.end()) transfer(it->second);
     const auto next = parseWebAddress(to.toString(QUrl::FullyEncoded).toStdString());
-    if (++l->redirects > kRedirects || !next) {
-        fail(l, QWebEngineUrlRequestJob::RequestDenied);
+    if (++l->redirects > sandbox_.limits().redirects || !next) {
+        fail(l, QWebEngineUrlRequestJob::RequestDenied, GameFailure::Refused);
         return;
     }
     if (status != 307 && status != 308) {
@@ -334,15 +382,16 @@ void RuffleLoads::redirect(Load* l, const QUrl& to, int status) {
 }
 
 void RuffleLoads::askPolicy(Load* l, const std::string& origin, const std::string& address) {
+    const int policyMs = sandbox_.limits().policyMs;
     const auto a = parseWebAddress(address);
-    QNetworkReply* reply = net_.get(requestFor(*a, l->ips, kPolicyMs));
+    QNetworkReply* reply = net_->get(requestFor(*a, l->ips, policyMs));
     reply->setParent(movieScope_);
-    QTimer::singleShot(kPolicyMs, reply, &QNetworkReply::abort);
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+    QTimer::singleShot(policyMs, reply, &QNetworkReply::abort);
+    connectGuarded(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
         if (received > qint64(kMaxPolicyBytes) || total > qint64(kMaxPolicyBytes)) reply->abort();
     });
     const bool https = a->scheme == "https";
-    connect(reply, &QNetworkReply::finished, movieScope_, [this, reply, origin, https] {
+    connectGuarded(reply, &QNetworkReply::finished, movieScope_, [this, reply, origin, https] {
         reply->deleteLater();
         std::optional<std::string> body;
         if (reply->error() == QNetworkReply::NoError &&
@@ -356,22 +405,32 @@ void RuffleLoads::askPolicy(Load* l, const std::string& origin, const std::strin
     });
 }
 
-void RuffleLoads::fail(Load* l, QWebEngineUrlRequestJob::Error error) {
+void RuffleLoads::noteFailure(Load* l, GameFailure why) {
+    if (l->root && !movieFailure_) movieFailure_ = why;
+}
+
+void RuffleLoads::fail(Load* l, QWebEngineUrlRequestJob::Error error, GameFailure why) {
     if (!loads_.count(l)) return;
+    if (!l->answered) noteFailure(l, why);
     if (l->job && !l->answered) l->job->fail(error);
     l->answered = true;
     end(l);
 }
 
+void RuffleLoads::dropReply(Load* l) {
+    if (!l->reply) return;
+    QNetworkReply* reply = l->reply;
+    l->reply = nullptr;
+    reply->disconnect(l);
+    // Cut short while the page reads it, the page sees a short body, a failed load; that reply
+    // goes with its job.
+    reply->abort();
+    if (!l->streaming) reply->deleteLater();
+}
+
 void RuffleLoads::end(Load* l) {
     if (!loads_.erase(l)) return;
-    if (l->reply && !l->streaming) {
-        l->reply->disconnect(l);
-        l->reply->abort();
-        l->reply->deleteLater();
-    } else if (l->reply) {
-        l->reply->abort();  // cut short while the page read it: the page sees a short body, a failed load
-    }
+    dropReply(l);
     for (auto& [origin, waiting] : awaitingPolicy_) std::erase(waiting, l);
     if (l->id) {
         byId_.erase(l->id);

@@ -9,10 +9,12 @@
 #include <QString>
 #include <QWebEngineUrlRequestJob>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/games/flash_sandbox.h"
+#include "core/games/game_failure.h"
 
 class QNetworkReply;
 
@@ -24,10 +26,6 @@ inline constexpr char kLengthMimePrefix[] = "application/x-qcgame-length-";
 
 class RuffleLoads : public QObject {
 public:
-    static constexpr int kLoadMs = 60'000;    // a load from its request to its last byte
-    static constexpr int kStallMs = 20'000;   // no byte for this long
-    static constexpr int kPolicyMs = 10'000;  // a /crossdomain.xml
-    static constexpr int kRedirects = 5;
     static constexpr qint64 kChunkBytes = 1 << 20;  // read ahead of the page, per download
 
     explicit RuffleLoads(QObject* parent = nullptr);
@@ -39,6 +37,8 @@ public:
     void load(QWebEngineUrlRequestJob* job, const QString& target, const QByteArray& method, const QByteArray& type,
               const QByteArray& body);
     const FlashSandbox& sandbox() const { return sandbox_; }
+    // Why the movie's own load failed, once it has.
+    std::optional<GameFailure> movieFailure() const { return movieFailure_; }
 
 private:
     struct Load;
@@ -49,15 +49,19 @@ private:
     void answer(Load* load, QNetworkReply* reply);
     void redirect(Load* load, const QUrl& to, int status);
     void askPolicy(Load* load, const std::string& origin, const std::string& address);
-    void fail(Load* load, QWebEngineUrlRequestJob::Error error);
-    void end(Load* load);  // frees its slot and bytes, starts who waited for them
+    void fail(Load* load, QWebEngineUrlRequestJob::Error error, GameFailure why);
+    void noteFailure(Load* load, GameFailure why);
+    void dropReply(Load* load);  // the one way a load's reply ends before its job
+    void end(Load* load);        // frees its slot and bytes, starts who waited for them
 
     FlashSandbox sandbox_;
-    QNetworkAccessManager net_;
+    QNetworkAccessManager* net_;   // parent of the loads' replies
     std::map<Load*, bool> loads_;  // every load of this movie
     std::map<FlashSandbox::DownloadId, Load*> byId_;
     std::map<std::string, std::vector<Load*>> awaitingPolicy_;  // by origin
     QObject* movieScope_ = nullptr;                             // parent of the policy fetches
+    bool movieAsked_ = false;                                   // the movie's own load came
+    std::optional<GameFailure> movieFailure_;
 };
 
 }  // namespace qc

@@ -2,8 +2,11 @@
 
 #include <dlfcn.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QUrlQuery>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -68,7 +71,28 @@ void RuffleScheme::requestStarted(QWebEngineUrlRequestJob* job) {
                      q.queryItemValue("t", QUrl::FullyDecoded).toLatin1(), *body);
         return;
     }
+    if (url.path() == "/protocol.js") {
+        serveProtocol(job);
+        return;
+    }
     serveFile(job, url.path().mid(1));
+}
+
+// The page's half of the protocol, written from ours: what the shim reads before it starts.
+void RuffleScheme::serveProtocol(QWebEngineUrlRequestJob* job) {
+    const FlashSandbox::Limits& limits = loads_->sandbox().limits();
+    const QJsonObject values{
+        {"statusMime", kStatusMime},
+        {"lengthMime", kLengthMimePrefix},
+        {"maxSend", qint64(limits.sendBytes)},
+        {"sharedObjectBytesPerSite", qint64(limits.sharedObjectBytesPerSite)},
+        {"sharedObjectBytes", qint64(limits.sharedObjectBytes)},
+    };
+    auto* body = new QBuffer;
+    body->setData("window.qcProtocol = Object.freeze(" + QJsonDocument(values).toJson(QJsonDocument::Compact) + ");\n");
+    body->open(QIODevice::ReadOnly);
+    QObject::connect(job, &QObject::destroyed, body, &QObject::deleteLater);
+    job->reply("text/javascript", body);
 }
 
 void RuffleScheme::serveFile(QWebEngineUrlRequestJob* job, const QString& name) {

@@ -29,9 +29,11 @@ public:
     void requestStarted(QWebEngineUrlRequestJob* job) override;
     // The movie that the page is about to load: the sandbox is now its own.
     void startMovie(const QString& address);
+    const RuffleLoads& loads() const { return *loads_; }
 
 private:
     void serveFile(QWebEngineUrlRequestJob* job, const QString& name);
+    void serveProtocol(QWebEngineUrlRequestJob* job);
 
     RuffleLoads* loads_;
 };

@@ -1,21 +1,16 @@
 // The page reaches the network only through the viewer's scheme handler, which asks the games'
 // sandbox (own origin, other origins by their /crossdomain.xml, a byte budget): Ruffle's own
 // files, and every http(s) load or send of a movie, go through XMLHttpRequest to it. Every other
-// scheme is refused here, as a failed load. (The Fetch API can't read our scheme anyway.)
+// scheme is refused here, as a failed load. (The Fetch API can't read our scheme anyway.) The
+// protocol's values come from the viewer (protocol.js, written from its own constants).
 (function () {
   "use strict";
+  const protocol = window.qcProtocol;
   const ownScheme = location.protocol;
   const proxy = location.origin + "/fetch?";
-  const statusMime = "application/x-qcgame-status";
-  const lengthMime = "application/x-qcgame-length-";
-  const maxSend = 64 * 1024;
-
-  function mimeOf(path) {
-    if (path.endsWith(".wasm")) return "application/wasm";
-    if (path.endsWith(".js")) return "text/javascript";
-    if (path.endsWith(".html")) return "text/html";
-    return "application/octet-stream";
-  }
+  const statusMime = protocol.statusMime;
+  const lengthMime = protocol.lengthMime;
+  const maxSend = protocol.maxSend;
 
   function refused(url) {
     return Promise.reject(new TypeError("Failed to fetch " + url));
@@ -31,18 +26,17 @@
     return new Promise((resolve, reject) => {
       const xhr = new XMLHttpRequest();
       xhr.open("GET", target);
-      // A blob stays with the browser until the player reads it: one copy less in the page.
-      xhr.responseType = proxied ? "blob" : "arraybuffer";
+      // Not a blob: the browser's process would hold a blob's bytes until the page's garbage is
+      // collected, out of the engine's memory budget and past the movie's life.
+      xhr.responseType = "arraybuffer";
       xhr.onload = () => {
         const type = xhr.getResponseHeader("Content-Type") || "";
-        const body = xhr.response || (proxied ? new Blob() : new ArrayBuffer(0));
-        const length = proxied ? body.size : body.byteLength;
+        const body = xhr.response || new ArrayBuffer(0);
+        const length = body.byteLength;
         if (type === statusMime) {
-          return body.text().then((text) => {
-            const failed = new Response(null, { status: parseInt(text, 10) || 500 });
-            Object.defineProperty(failed, "url", { value: shownUrl });
-            resolve(failed);
-          });
+          const failed = new Response(null, { status: parseInt(new TextDecoder().decode(body), 10) || 500 });
+          Object.defineProperty(failed, "url", { value: shownUrl });
+          return resolve(failed);
         }
         // A body cut short (the budget, a timeout, a new movie) is a failed load, not a shorter file.
         if (proxied && (!type.startsWith(lengthMime) || Number(type.slice(lengthMime.length)) !== length))
@@ -50,7 +44,7 @@
         const response = new Response(body, {
           status: 200,
           headers: {
-            "Content-Type": proxied ? "application/x-shockwave-flash" : mimeOf(new URL(target).pathname),
+            "Content-Type": proxied ? "application/x-shockwave-flash" : type || "application/octet-stream",
             "Content-Length": String(length),
           },
         });
@@ -89,6 +83,49 @@
       return viaXhr(proxy + sent, url.href, true, request.signal);
     });
   };
+  // SharedObjects: Ruffle keeps each in the page's storage as "<host>/<path>/<name>", its data in
+  // base64. The storage lives in memory only (the profile writes nothing to disk) and holds at
+  // most so much per site (Flash Player's default, in base64 characters) and altogether; past
+  // that a flush fails, as it does in Flash Player when the user declines.
+  (function () {
+    let real;
+    try {
+      real = window.localStorage;
+    } catch (e) {
+      return;
+    }
+    if (!real) return;
+    const site = (key) => String(key).split("/")[0];
+    const used = (which) => {
+      let n = 0;
+      for (let i = 0; i < real.length; i++) {
+        const key = real.key(i);
+        if (which(key)) n += key.length + real.getItem(key).length;
+      }
+      return n;
+    };
+    const store = (key, value) => {
+      key = String(key);
+      value = String(value);
+      const old = real.getItem(key);
+      const more = key.length + value.length - (old === null ? 0 : key.length + old.length);
+      if (used(() => true) + more > protocol.sharedObjectBytes ||
+          used((k) => site(k) === site(key)) + more > protocol.sharedObjectBytesPerSite)
+        throw new DOMException("The games' storage is full", "QuotaExceededError");
+      real.setItem(key, value);
+      return true;
+    };
+    const bounded = new Proxy(real, {
+      get(target, name) {
+        if (name === "setItem") return store;
+        const value = target[name];
+        return typeof value === "function" ? value.bind(target) : value;
+      },
+      set: (target, name, value) => typeof name === "string" && store(name, value),
+      defineProperty: (target, name, description) => typeof name === "string" && store(name, description.value),
+    });
+    Object.defineProperty(window, "localStorage", { get: () => bounded, configurable: false });
+  })();
   // Nothing else of the page's talks to the network on a movie's behalf.
   if (navigator.sendBeacon) navigator.sendBeacon = () => false;
   window.WebSocket = function () {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/games/engine_memory.h"
 #include "core/games/flash_sandbox.h"
 
 using qc::FlashSandbox;
@@ -185,4 +186,11 @@ TEST(FlashSandbox, BytesAreABudgetOverEverythingInFlight) {
     EXPECT_FALSE(s.hold(b, 41));
     EXPECT_THAT(s.finish(c), IsEmpty());
     EXPECT_EQ(s.bytesInFlight(), 0u);
+}
+
+TEST(EngineMemory, AMovieIsEndedPastThePagesBaseAndTheBudgetNotBefore) {
+    qc::EngineMemory memory(qc::FlashSandbox::Limits{}.engineBytes);
+    memory.pageLoaded(90 << 20);
+    EXPECT_FALSE(memory.overBudget((90 + 512) << 20));
+    EXPECT_TRUE(memory.overBudget(((90 + 512) << 20) + 1));
 }

@@ -2,6 +2,7 @@
 // the user's files and other servers, send what they read away, and load more than the budget.
 
 #include <QFile>
+#include <QNetworkReply>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -138,7 +139,7 @@ TEST_F(Sandbox, APolicyForOtherDomainsKeepsTheServerClosed) {
 TEST_F(Sandbox, AMovieAddressThatIsNoWebAddressLoadsNothing) {
     form->ShockwaveFlash1().setMovie("file://" + secretPath);
     form->showWindow();
-    EXPECT_TRUE(panics()) << pageState().toStdString();
+    EXPECT_TRUE(says(qc::GameFailure::Refused)) << pageState().toStdString();
     EXPECT_EQ(opens->count(), 0);
     game("/green.swf");
     EXPECT_TRUE(shows(kGreen)) << pageState().toStdString();
@@ -161,29 +162,36 @@ TEST_F(Sandbox, ManyParallelLargeLoadsStayWithinTheBudget) {
     game("/red.swf");
     ASSERT_TRUE(shows(kRed));
     QTest::qWait(1000);
-    const Memory before = memory();
+    MemoryPeaks before, during;
+    before.sample();
     game("/greedy.swf");
-    long peakKb = 0;
     int peakConnections = 0;
     // Sampled while the loads run and a while after.
     for (int i = 0; i < 100; ++i) {
         QTest::qWait(100);
-        peakKb = std::max(peakKb, memory().pssKb);
+        during.sample();
         peakConnections = std::max(peakConnections, connectionsTo(server->port()));
     }
     size_t bigAsked = 0;
     for (const auto& r : server->requests()) bigAsked += r.rfind("GET /big", 0) == 0;
     EXPECT_LE(peakConnections, int(limits.parallel));
     EXPECT_GE(bigAsked, 1u) << seen();
-    // What the movie may load in its life, held at most four times over (the page's body, the
-    // player's copy of it, the movie in the player's heap, and garbage not yet collected), besides
-    // the engine as it was. Measured: 190 to 410 MB over the engine, against 3 GB and more when
-    // nothing bounded the loads.
-    const long boundKb = long(4 * limits.bytesPerMovie / 1024);
-    std::printf("large loads: %zu asked, at most %d connections; engine %ld MB before, peak %ld MB\n", bigAsked,
-                peakConnections, before.pssKb / 1024, peakKb / 1024);
-    EXPECT_LE(peakKb - before.pssKb, boundKb) << "before " << before.pssKb / 1024 << " MB, peak " << peakKb / 1024
-                                              << " MB; " << bigAsked << " large loads asked";
+    // Each process on its own, as the budget is kept: the page's process holds what the movie
+    // loads, within the engine's budget (its watch would end it past that); the viewer's own holds
+    // no more than the movie has in flight (in fact a chunk or two per running download, besides
+    // the web engine's code as it is first run). Summed over all processes and held against four
+    // times the movie's byte budget, this once failed under load, for three faults of the
+    // viewer's: the page took its bodies as blobs, which the viewer's process kept until the page
+    // collected its garbage; told a body's length, the web engine set aside a buffer of that size
+    // in the viewer's process; and the allocator kept the megabyte chunks that passed through.
+    std::printf(
+        "large loads: %zu asked, at most %d connections; engine %ld MB before, peak %ld MB; viewer %ld MB "
+        "before, peak %ld MB\n",
+        bigAsked, peakConnections, before.engineKb() >> 10, during.engineKb() >> 10, before.selfKb() >> 10,
+        during.selfKb() >> 10);
+    EXPECT_LE(during.engineKb() - before.engineKb(), long(limits.engineBytes >> 10));
+    EXPECT_LE(during.selfKb() - before.selfKb(), long(limits.bytesInFlight >> 10));
+    EXPECT_EQ(shownMessage(), "") << "within the budget, the movie plays on";
     game("/green.swf");
     EXPECT_TRUE(shows(kGreen)) << pageState().toStdString();
 }
@@ -244,12 +252,42 @@ TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAMoviesStalledLoads) {
         },
         kShowBound))
         << seen();
-    // Well within the loads' own bound (RuffleLoads::kStallMs), past which they would end anyway.
+    // Well within the loads' own bound (FlashSandbox::Limits::stallMs), past which they would end anyway.
     constexpr int kBeforeTheStallsEnd = 10000;
     game("/blue.swf");
     EXPECT_TRUE(shows(kBlue, kBeforeTheStallsEnd)) << pageState().toStdString() << seen();
     game("/green.swf");
     EXPECT_TRUE(shows(kGreen, kBeforeTheStallsEnd)) << pageState().toStdString() << seen();
+}
+
+TEST_F(Sandbox, AMoviesRepliesEndWithItAcrossMovieChanges) {
+    Reply stall;
+    stall.mode = Reply::Mode::Stall;
+    Frame first;
+    for (int i = 0; i < 8; ++i) {
+        server->route("/wait" + std::to_string(i) + ".txt", stall);
+        first.actions.loadVariables(server->url("/wait" + std::to_string(i) + ".txt"), "_root");
+    }
+    server->route("/stalling.swf", movie(makeMovie(kRed, {first, Frame{}})));
+    const auto replies = [&] { return engineView()->findChildren<QNetworkReply*>().size(); };
+    for (int round = 0; round < 3; ++round) {
+        const size_t asked = server->requests().size();
+        game("/stalling.swf");
+        ASSERT_TRUE(shows(kRed));
+        ASSERT_TRUE(waitUntil([&] { return server->requests().size() >= asked + 5; }, kShowBound)) << seen();
+        EXPECT_GE(replies(), 4) << "the stalled loads hold their replies while the movie runs";
+        game("/blue.swf");
+        ASSERT_TRUE(shows(kBlue));
+    }
+    // The old movies' replies were aborted, and are gone too: none stays until the engine goes.
+    // (Deleted later, as the program's event loop does: the tests' waits only process events.)
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return replies() == 0;
+        },
+        5000))
+        << replies() << " replies left";
 }
 
 TEST_F(Sandbox, TheNextGameDoesNotWaitBehindAFailingMoviesLoads) {

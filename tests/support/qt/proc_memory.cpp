@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace qctest {
 
@@ -28,9 +29,9 @@ long kbFrom(const std::string& file, const std::string& key) {
 
 }  // namespace
 
-Memory memory() {
-    Memory m;
-    m.rssKb = kbFrom("/proc/self/status", "VmRSS:");
+namespace {
+
+std::map<int, long> byProcess(const std::vector<std::string>& keys) {
     std::map<int, int> parent;
     for (const QString& d : QDir("/proc").entryList(QDir::Dirs)) {
         bool ok = false;
@@ -47,13 +48,29 @@ Memory memory() {
         parent[pid] = ppid;
     }
     const int self = static_cast<int>(::getpid());
+    std::map<int, long> out;
     for (auto [pid, ppid] : parent) {
         for (int p = pid; p > 1; p = parent.count(p) ? parent[p] : 0)
             if (p == self) {
-                m.pssKb += kbFrom("/proc/" + std::to_string(pid) + "/smaps_rollup", "Pss:");
-                ++m.processes;
+                for (const std::string& key : keys)
+                    out[pid] += kbFrom("/proc/" + std::to_string(pid) + "/smaps_rollup", key);
                 break;
             }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::map<int, long> pssKbByProcess() { return byProcess({"Pss:"}); }
+std::map<int, long> dataPssKbByProcess() { return byProcess({"Pss_Anon:", "Pss_Shmem:"}); }
+
+Memory memory() {
+    Memory m;
+    m.rssKb = kbFrom("/proc/self/status", "VmRSS:");
+    for (const auto& [pid, kb] : pssKbByProcess()) {
+        m.pssKb += kb;
+        ++m.processes;
     }
     return m;
 }

@@ -65,6 +65,9 @@ Actions& Actions::append(const Actions& more) {
     return *this;
 }
 Actions& Actions::callMethod() { return op(0x52); }
+Actions& Actions::getMember() { return op(0x4e); }
+Actions& Actions::setMember() { return op(0x4f); }
+Actions& Actions::pop() { return op(0x17); }
 Actions& Actions::logicalNot() { return op(0x12); }
 Actions& Actions::skipIfTrue(int bytes) {
     std::string p;

@@ -25,6 +25,9 @@ public:
     Actions& add();   // the two values on top of the stack, added
     Actions& less();  // the second from top less than the top
     Actions& callMethod();
+    Actions& getMember();  // object, name -> value
+    Actions& setMember();  // object, name, value ->
+    Actions& pop();
     Actions& logicalNot();
     Actions& skipIfTrue(int bytes);  // ActionIf over the next `bytes` of code (back, if negative)
     Actions& append(const Actions& more);
@@ -63,5 +66,12 @@ inline constexpr int kTextLeft = 20, kTextTop = 100, kTextRight = 380, kTextBott
 // missing from `glyphs` is not drawn at all.
 std::string makeTextMovie(QColor background, QColor ink, const QString& text, const QString& glyphs,
                           const QString& fontFile);
+
+// A movie of `frames` packed as Flash packs it: 'C' zlib (CWS), 'Z' LZMA (ZWS), its header
+// declaring `declared` bytes (0: its true length).
+std::string packSwf(const std::string& fws, char kind, uint32_t declared = 0);
+// A compression bomb: a red stage, then `unpacked` bytes of zeros, packed ('C' or 'Z') into a
+// small file whose header declares `declared` bytes (0: the truth, past 4 GB as 4 GB).
+std::string makeSwfBomb(char kind, uint64_t unpacked, uint32_t declared);
 
 }  // namespace qctest
