@@ -119,8 +119,16 @@ void EngineProcess::open(int slot, std::uint32_t generation, const std::string& 
     start();
     slots_[slot] = {true, generation};
     if (!pid_ || location.size() > kMaxText) {
-        // No engine could be started, or the address can't be said to it.
-        if (listener_) listener_({.kind = EngineEvent::Kind::Failed, .slot = slot, .generation = generation});
+        // No engine could be started, or the address can't be said to it: said later, as events are.
+        QMetaObject::invokeMethod(
+            this,
+            [this, slot, generation] {
+                guarded([&] {
+                    if (slots_[slot].open && slots_[slot].generation == generation && listener_)
+                        listener_({.kind = EngineEvent::Kind::Failed, .slot = slot, .generation = generation});
+                });
+            },
+            Qt::QueuedConnection);
         return;
     }
     send({.kind = Kind::Open, .slot = slot, .generation = generation, .text = location});

@@ -193,6 +193,12 @@ TEST_F(EngineProcessTest, AnEngineThatSpeaksNonsenseIsLost) {
     make("/bin/true", {});
     engine->open(0, 1, "http://127.0.0.1:1/");
     EXPECT_TRUE(waitUntil([&] { return lost(); }, kBound));
+    // None at all: the open fails, later, as events come.
+    events.clear();
+    make("/nonexistent/qingchuan-engine", {});
+    engine->open(0, 1, "http://127.0.0.1:1/");
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(waitUntil([&] { return saw(0, 1, Kind::Failed); }, kBound));
 }
 
 TEST_F(EngineProcessTest, AnEndlessMmshHeaderEndsTheSourceNotTheViewer) {

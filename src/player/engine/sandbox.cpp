@@ -62,7 +62,9 @@ bool landlock() {
     landlock_ruleset_attr attr{.handled_access_fs = handled};
     const int ruleset = static_cast<int>(::syscall(SYS_landlock_create_ruleset, &attr, sizeof attr, 0));
     if (ruleset < 0) return false;
-    for (const char* path : {"/usr", "/lib", "/lib64", "/lib32", "/etc", "/proc/self", "/sys/devices/system/cpu"})
+    for (const char* path : {"/usr", "/lib", "/lib64", "/lib32", "/etc", "/proc/self", "/proc/filesystems",
+                             "/proc/sys/vm/overcommit_memory", "/sys/devices/system/cpu", "/sys/devices/system/node",
+                             "/var/cache/fontconfig"})
         allow(ruleset, path, kReadRights, handled);
     allow(ruleset, programCacheFolder(), kReadRights, handled);  // the allowed modules' folder
     allow(ruleset, fromHome("/.config/pulse"), kReadRights, handled);

@@ -20,8 +20,10 @@ namespace {
 using Kind = EngineEvent::Kind;
 using Task = VlcMediaEngine::Task;
 
-// The engine's own options: no window, no scripts, no files of its own; network bounds where
-// libvlc has them (the catalogue's mms servers, http that does not reconnect by itself).
+// The engine's own options: no window, no scripts, no files of its own, no text drawn into the
+// pictures (the text renderer would read every font on the machine: 0.8 s where its cache can't
+// be read); network bounds where libvlc has them (the catalogue's mms servers, http that does not
+// reconnect by itself).
 const std::vector<std::string> kOptions = {"--quiet",
                                            "--no-video-title-show",
                                            "--no-snapshot-preview",
@@ -30,6 +32,7 @@ const std::vector<std::string> kOptions = {"--quiet",
                                            "--no-xlib",
                                            "--no-osd",
                                            "--no-spu",
+                                           "--text-renderer=none",
                                            "--no-http-reconnect",
                                            "--mms-timeout=5000",
                                            "--network-caching=1000",
