@@ -44,7 +44,9 @@ int sample(const std::string& mode, const std::string& url) {
     std::unique_ptr<qc::MediaEngine> engine;
     if (mode == "inproc") {
         auto vlc = std::make_unique<qc::VlcMediaEngine>(
-            [](qc::VlcMediaEngine::Task task) { QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection); },
+            [](qc::VlcMediaEngine::Task task) {
+                QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection);
+            },
             std::vector<std::string>{"--aout=adummy"});
         vlc->whenStarted([&](bool ok) { ready = ok; });
         engine = std::move(vlc);
@@ -109,12 +111,13 @@ int main(int argc, char** argv) {
         }
     }
     if (failed) std::printf("engine: %d samples FAILED\n", failed);
-    const std::pair<const char*, const char*> rows[] = {
-        {"ready", "engine start to ready (ms)"}, {"picture", "open to first picture (ms)"}, {"pss", "PSS playing (KB)"}};
+    const std::pair<const char*, const char*> rows[] = {{"ready", "engine start to ready (ms)"},
+                                                        {"picture", "open to first picture (ms)"},
+                                                        {"pss", "PSS playing (KB)"}};
     for (const auto& [key, what] : rows) {
         const double in = median(seen["inproc"][key]), out = median(seen["process"][key]);
-        std::printf("%-30s in-process median %9.1f, own process median %9.1f, ratio %.2f (%zu runs)\n", what, in,
-                    out, in > 0 ? out / in : 0.0, seen["process"][key].size());
+        std::printf("%-30s in-process median %9.1f, own process median %9.1f, ratio %.2f (%zu runs)\n", what, in, out,
+                    in > 0 ? out / in : 0.0, seen["process"][key].size());
     }
     return failed ? 1 : 0;
 }

@@ -146,8 +146,10 @@ bool seccomp() {
 
 void limitProcess() {
     ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
+#if !defined(__SANITIZE_ADDRESS__)  // its shadow memory counts as data
     const rlimit data{kMemoryLimit, kMemoryLimit};
     ::setrlimit(RLIMIT_DATA, &data);
+#endif
 }
 
 Confinement confineProcess() {

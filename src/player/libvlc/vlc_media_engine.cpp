@@ -293,10 +293,13 @@ struct VlcMediaEngine::Impl : std::enable_shared_from_this<Impl> {
 
     void deliverPicture(int slot, std::uint32_t generation) {
         Slot& s = slots[slot];
-        if (!s.open || s.generation != generation || !s.source || slot != shown || !sink) return;
-        std::shared_ptr<VlcSource> keep = s.source;  // the sink may close it
-        keep->withNewest(
-            [&](const std::uint8_t* pixels, int w, int h, int pitch) { sink->picture(pixels, w, h, pitch); });
+        if (!s.open || s.generation != generation || !s.source) return;  // retired: never shown again
+        std::shared_ptr<VlcSource> keep = s.source;                      // the sink may close it
+        // Taken even when not wanted (no longer shown), so that the source may post the next one.
+        const bool wanted = slot == shown && sink;
+        keep->withNewest([&](const std::uint8_t* pixels, int w, int h, int pitch) {
+            if (wanted) sink->picture(pixels, w, h, pitch);
+        });
     }
 
     void tick() {
