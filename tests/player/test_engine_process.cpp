@@ -154,6 +154,22 @@ TEST_F(EngineProcessTest, AKilledEngineIsLostAndTheNextOpenStartsAFreshOne) {
     EXPECT_FALSE(saw(0, 1, Kind::Ended));
 }
 
+TEST_F(EngineProcessTest, FourSourcesAtOnceFitTheEnginesBounds) {
+    make();
+    engine->show(3);
+    for (int slot = 0; slot < 4; ++slot) engine->open(slot, 5, server->url("/clip.wmv"));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (int slot = 0; slot < 4; ++slot)
+                if (!saw(slot, 5, Kind::Media)) return false;
+            return saw(3, 5, Kind::Progress) && sink.pictures > 3;
+        },
+        kBound));
+    waitUntil([] { return false; }, 1000);
+    EXPECT_FALSE(lost());
+    for (int slot = 0; slot < 4; ++slot) EXPECT_FALSE(saw(slot, 5, Kind::Failed)) << slot;
+}
+
 TEST_F(EngineProcessTest, AnEngineThatSpeaksNonsenseIsLost) {
     QTemporaryDir dir;
     const auto file = [&](const QString& name, const std::string& bytes) {
