@@ -219,6 +219,25 @@ TEST_F(EngineProcessTest, AnEngineThatSpeaksNonsenseIsLost) {
     EXPECT_TRUE(waitUntil([&] { return saw(0, 1, Kind::Failed); }, kBound));
 }
 
+TEST_F(EngineProcessTest, PicturesOnlyInSealedMemoryOfTheRightSize) {
+    for (const char* mode :
+         {"unsealed", "small", "pipe", "two-descriptors", "descriptor-on-an-event", "good-then-out-of-range"}) {
+        events.clear();
+        sink = {};
+        make(QString::fromUtf8(QC_FAKE_ENGINE), {mode});
+        engine->show(0);
+        engine->open(0, 1, "http://127.0.0.1:1/");
+        EXPECT_TRUE(waitUntil([&] { return lost(); }, kBound)) << mode;
+        if (std::string(mode) == "good-then-out-of-range") {
+            EXPECT_EQ(sink.pictures, 1);
+            EXPECT_EQ(sink.width, 64);
+            EXPECT_EQ(sink.litPixels, 64 * 48);
+        } else {
+            EXPECT_EQ(sink.pictures, 0) << mode;
+        }
+    }
+}
+
 TEST_F(EngineProcessTest, AnEndlessMmshHeaderEndsTheSourceNotTheViewer) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer's realloc copies the whole header each time: minutes to the bound";
