@@ -236,17 +236,17 @@ struct VlcMediaEngine::Impl : std::enable_shared_from_this<Impl> {
             });
         };
         s.source = std::make_shared<VlcSource>(*api, vlc, i, s.generation, std::move(hooks));
-        applySound(i);
-        const bool ok = s.source->start(s.location);
+        const bool ok = s.source->start(s.location, [&](libvlc_media_player_t* mp) { applySound(i, mp); });
         s.source->setShown(i == shown);
         if (!ok) fail(i, EngineEvent::Cause::Other);
     }
 
+    void applySound(int i, libvlc_media_player_t* mp) {
+        api->libvlc_audio_set_volume(mp, volume);
+        api->libvlc_audio_set_mute(mp, muted || i != shown);
+    }
     void applySound(int i) {
-        if (VlcSource* s = slots[i].source.get(); s && s->player()) {
-            api->libvlc_audio_set_volume(s->player(), volume);
-            api->libvlc_audio_set_mute(s->player(), muted || i != shown);
-        }
+        if (VlcSource* s = slots[i].source.get(); s && s->player()) applySound(i, s->player());
     }
 
     // Stopped on the worker: libvlc's stop blocks.
