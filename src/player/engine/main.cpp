@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -57,6 +58,11 @@ int main(int argc, char** argv) {
     }
     ::fcntl(kSocket, F_SETFD, FD_CLOEXEC);
     ::signal(SIGPIPE, SIG_IGN);
+    // Ends with the viewer (whose main thread started it), even where a call into libvlc keeps it
+    // from seeing the socket close.
+    const pid_t viewer = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != viewer) return 0;
     qc::engine::limitProcess();
     qc::engine::EngineHost host(kSocket, std::vector<std::string>(argv + 1, argv + argc));
     // At once: libvlc's stops would only delay the end, and the system frees everything.
