@@ -1,20 +1,27 @@
 // The media engine in the viewer's process (VlcMediaEngine) against the same engine in a process
 // of its own (EngineProcess), in one run, alternating: start to ready, open to the first picture
-// of a clip served on 127.0.0.1, and the memory (PSS of the viewer's side and the engine's
-// process) with the clip playing. Each sample runs in a fresh process of this program, so that
-// both pay for loading libvlc. Run in a network namespace with only loopback.
+// of a clip served on 127.0.0.1, and, with a 720×576 25 fps clip playing, the memory (PSS of the
+// viewer's side and the engine's process) and the CPU both take (percent of one core). Each sample runs in a fresh
+// process of this program, so that both pay for loading libvlc. Run in a network namespace with only loopback.
 //
 //   engine_bench [--runs=N]                 N samples of each (default 9), then medians and ratios
-//   engine_bench --sample=inproc|process    one sample: "ready MS", "picture MS", "pss KB"
+//   engine_bench --sample=inproc|process    one sample: "ready MS", "picture MS", "pss KB", "cpu %"
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -36,12 +43,66 @@ struct Sink : qc::PictureSink {
     void clearPicture() override {}
 };
 
+// CPU time so far, in ms: this process, and the engine's where there is one.
+double cpuMs(pid_t engine) {
+    rusage self{};
+    ::getrusage(RUSAGE_SELF, &self);
+    double ms =
+        (self.ru_utime.tv_sec + self.ru_stime.tv_sec) * 1e3 + (self.ru_utime.tv_usec + self.ru_stime.tv_usec) / 1e3;
+    if (engine > 0) {
+        std::ifstream in("/proc/" + std::to_string(engine) + "/stat");
+        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::istringstream rest(stat.substr(stat.rfind(')') + 2));
+        std::string field;
+        double user = 0, system = 0;
+        for (int i = 3; i <= 15 && rest >> field; ++i) {
+            if (i == 14) user = std::stod(field);
+            if (i == 15) system = std::stod(field);
+        }
+        ms += (user + system) * 1e3 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    }
+    return ms;
+}
+
+// A Windows Media clip of the catalogue's usual size: 720×576, 25 frames a second.
+std::string makeBroadcastClip() {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("clip.wmv");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-loglevel",
+                            "error",
+                            "-y",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "testsrc2=size=720x576:rate=25",
+                            "-f",
+                            "lavfi",
+                            "-i",
+                            "sine=frequency=440:sample_rate=44100",
+                            "-t",
+                            "8",
+                            "-c:v",
+                            "wmv2",
+                            "-b:v",
+                            "1500k",
+                            "-c:a",
+                            "wmav2",
+                            "-b:a",
+                            "64k",
+                            out});
+    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) return {};
+    QFile f(out);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+
 int sample(const std::string& mode, const std::string& url) {
     Sink sink;
     bool ready = false;
     QElapsedTimer t;
     t.start();
     std::unique_ptr<qc::MediaEngine> engine;
+    pid_t enginePid = 0;
     if (mode == "inproc") {
         auto vlc = std::make_unique<qc::VlcMediaEngine>(
             [](qc::VlcMediaEngine::Task task) {
@@ -56,6 +117,7 @@ int sample(const std::string& mode, const std::string& url) {
         qc::EngineProcess* p = process.get();
         engine = std::move(process);
         if (!waitUntil([&] { return p->ready(); }, kBound)) return 1;
+        enginePid = p->processId();
         ready = true;
     }
     if (!waitUntil([&] { return ready; }, kBound)) return 1;
@@ -66,8 +128,12 @@ int sample(const std::string& mode, const std::string& url) {
     engine->open(0, 1, url);
     if (!waitUntil([&] { return sink.pictures > 0; }, kBound)) return 1;
     const double pictureMs = t.nsecsElapsed() / 1e6;
-    waitUntil([] { return false; }, 1500);  // playing for a while
-    std::printf("ready %.2f\npicture %.2f\npss %ld\n", readyMs, pictureMs, qctest::memory().pssKb);
+    waitUntil([] { return false; }, 1000);  // settled
+    const double cpu0 = cpuMs(enginePid);
+    t.restart();
+    waitUntil([] { return false; }, 3000);
+    const double cpu = (cpuMs(enginePid) - cpu0) * 100 / static_cast<double>(t.elapsed());
+    std::printf("ready %.2f\npicture %.2f\npss %ld\ncpu %.1f\n", readyMs, pictureMs, qctest::memory().pssKb, cpu);
     return 0;
 }
 
@@ -91,7 +157,12 @@ int main(int argc, char** argv) {
     if (!mode.empty()) return sample(mode, url);
 
     qctest::HttpServer server;
-    server.route("/clip.wmv", {200, "video/x-ms-wmv", qctest::makeClip(6, "testsrc2")});
+    const std::string clip = makeBroadcastClip();
+    if (clip.empty()) {
+        std::printf("engine: no clip (ffmpeg)\n");
+        return 1;
+    }
+    server.route("/clip.wmv", {200, "video/x-ms-wmv", clip});
     std::map<std::string, std::map<std::string, std::vector<double>>> seen;  // mode → what → samples
     int failed = 0;
     for (int r = 0; r < runs; ++r) {
@@ -113,7 +184,8 @@ int main(int argc, char** argv) {
     if (failed) std::printf("engine: %d samples FAILED\n", failed);
     const std::pair<const char*, const char*> rows[] = {{"ready", "engine start to ready (ms)"},
                                                         {"picture", "open to first picture (ms)"},
-                                                        {"pss", "PSS playing (KB)"}};
+                                                        {"pss", "PSS playing 720x576 (KB)"},
+                                                        {"cpu", "CPU playing 720x576 (% core)"}};
     for (const auto& [key, what] : rows) {
         const double in = median(seen["inproc"][key]), out = median(seen["process"][key]);
         std::printf("%-30s in-process median %9.1f, own process median %9.1f, ratio %.2f (%zu runs)\n", what, in, out,
