@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "player/engine/sandbox.h"
+#include "player/libvlc/vlc_api.h"
 #include "player/libvlc/vlc_media_engine.h"
 
 namespace qc::engine {
@@ -75,12 +76,14 @@ void EngineHost::runPosted() {
 }
 
 int EngineHost::run() {
+    // libvlc loaded (its module folder made in the user's cache) while files may still be written;
+    // then confined before any thread starts, so that every thread the engine has is.
+    (void)libVlc();
+    confineProcess();
     engine_ = std::make_unique<VlcMediaEngine>([this](VlcMediaEngine::Task t) { post(std::move(t)); }, options_);
     engine_->setListener([this](const EngineEvent& e) { event(e); });
     engine_->setPictureSink(this);
     engine_->whenStarted([this](bool ok) {
-        // Nothing from the network has reached libvlc yet: from here on it may.
-        confineProcess();
         started_ = true;
         send({.kind = Kind::Ready, .a = kProtocolVersion, .b = ok ? 1 : 0});
     });

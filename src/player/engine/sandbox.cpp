@@ -83,6 +83,7 @@ bool landlock() {
 bool seccomp() {
     scmp_filter_ctx ctx = seccomp_init(SCMP_ACT_ALLOW);
     if (!ctx) return false;
+    seccomp_attr_set(ctx, SCMP_FLTATR_CTL_TSYNC, 1);  // every thread there is, should there be any
     const auto deny = SCMP_ACT_ERRNO(EPERM);
     bool ok = true;
     auto rule = [&](int rc) { ok = ok && rc == 0; };

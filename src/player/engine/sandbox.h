@@ -1,7 +1,7 @@
 #pragma once
 // The least the media engine's process needs of the system, given up step by step: first what
-// costs nothing (new privileges, a hard bound on its data), then, once libvlc has started and
-// before the first source, the files it may touch (Landlock, where the kernel has it) and the
+// costs nothing (new privileges, a hard bound on its data), then, once libvlc is loaded and
+// before any thread or source, the files it may touch (Landlock, where the kernel has it) and the
 // system calls it may make (seccomp).
 
 #include <cstdint>
