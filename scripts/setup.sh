@@ -9,6 +9,7 @@ packages=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-base-dev-tools
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
+  libseccomp-dev  # the media engine process's system call filter
   libcurl4-openssl-dev
   zlib1g-dev liblzma-dev  # a packed movie's size, checked before the games engine unpacks it
   # the games window's Flash engine: Ruffle (npm) in Qt WebEngine and its helper process
