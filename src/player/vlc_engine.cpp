@@ -3,9 +3,9 @@
 #include <QGuiApplication>
 
 #include "core/app/version.h"
-#include "player/vlc_modules.h"
+#include "player/libvlc/vlc_modules.h"
+#include "shared/cache_folder.h"
 #include "shared/lazy_library.h"
-#include "shared/program_folders.h"
 
 namespace qc {
 

@@ -12,8 +12,8 @@ constexpr std::array<std::string_view, 9> kAllowedKinds = {"audio_filter", "audi
                                                            "logger",       "packetizer",   "text_renderer",
                                                            "video_chroma", "video_filter", "stream_filter"};
 // Within other kinds, these alone: network access for the catalogue's schemes (no RTSP: nothing
-// the player plays needs it), TLS, the picture's outputs.
-constexpr std::array<std::string_view, 12> kAllowedModules = {"access/libhttp_plugin.so",
+// the player plays needs it), TLS, the picture's outputs (a window, or frames handed to us).
+constexpr std::array<std::string_view, 13> kAllowedModules = {"access/libhttp_plugin.so",
                                                               "access/libhttps_plugin.so",
                                                               "access/libaccess_mms_plugin.so",
                                                               "keystore/libmemory_keystore_plugin.so",
@@ -24,7 +24,8 @@ constexpr std::array<std::string_view, 12> kAllowedModules = {"access/libhttp_pl
                                                               "video_output/libxcb_window_plugin.so",
                                                               "video_output/libxcb_x11_plugin.so",
                                                               "video_output/libxcb_xv_plugin.so",
-                                                              "video_output/libvdummy_plugin.so"};
+                                                              "video_output/libvdummy_plugin.so",
+                                                              "video_output/libvmem_plugin.so"};
 // Demuxers and audio outputs are allowed but for these: playlists and folders the engine would
 // follow itself, dumps and recordings to disk, subtitle files beside the media.
 constexpr std::array<std::string_view, 11> kRefused = {"demux/libplaylist_plugin.so",

@@ -9,7 +9,7 @@ namespace qc {
 
 // Raised whenever the rule below changes, so that a module folder made by an older rule is
 // made afresh.
-inline constexpr int kEngineModuleRuleVersion = 2;
+inline constexpr int kEngineModuleRuleVersion = 3;
 
 // `relativePath` is the module's path under the engine's module folder
 // ("access/libhttp_plugin.so").

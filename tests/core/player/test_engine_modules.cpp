@@ -54,6 +54,7 @@ TEST(EngineModules, OnlyWhatTheCataloguesStreamsNeed) {
         {"misc/libgnutls_plugin.so", true},
         {"misc/libaudioscrobbler_plugin.so", false},
         {"video_output/libxcb_x11_plugin.so", true},
+        {"video_output/libvmem_plugin.so", true},  // frames handed to the viewer
         {"video_output/libgl_plugin.so", false},
         // Not a path the folder has.
         {"", false},

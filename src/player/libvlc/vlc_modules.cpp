@@ -1,4 +1,4 @@
-#include "player/vlc_modules.h"
+#include "player/libvlc/vlc_modules.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include "core/player/engine_modules.h"
-#include "shared/program_folders.h"
+#include "shared/cache_folder.h"
 
 namespace qc {
 
