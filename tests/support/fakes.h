@@ -223,7 +223,7 @@ private:
 
 // ---- the player's ports ----------------------------------------------------------------------
 
-// Opens nothing; what its sources say is the test's, through emit().
+// Opens nothing; what its sources say is the test's, through event().
 class FakeMediaEngine : public qc::MediaEngine {
 public:
     struct Source {
@@ -265,14 +265,14 @@ public:
     bool isOpen(const std::string& location) const { return slotOf(location) >= 0; }
     int openCount() const { return static_cast<int>(open_.size()); }
     // An event of the source that holds `location` (its slot and generation filled in).
-    void emit(const std::string& location, qc::EngineEvent e) {
+    void event(const std::string& location, qc::EngineEvent e) {
         int slot = slotOf(location);
         if (slot < 0) throw std::logic_error("not open: " + location);
         e.slot = slot;
         e.generation = open_.at(slot).generation;
         send(e);
     }
-    void emit(const std::string& location, qc::EngineEvent::Kind kind) { emit(location, qc::EngineEvent{kind}); }
+    void event(const std::string& location, qc::EngineEvent::Kind kind) { event(location, qc::EngineEvent{kind}); }
     // Exactly as given: a stale generation, say.
     void send(const qc::EngineEvent& e) {
         if (listener_) listener_(e);
@@ -281,6 +281,7 @@ public:
         auto it = open_.find(slot);
         return it == open_.end() ? nullptr : &it->second;
     }
+    qc::PictureSink* sink() const { return sink_; }
     void lose() {
         open_.clear();
         send(qc::EngineEvent{qc::EngineEvent::Kind::Lost});

@@ -330,9 +330,10 @@ void PlayerSession::engineEvent(const EngineEvent& e) {
         return;
     }
     switch (e.kind) {
-    case Kind::Life:
-    case Kind::Playing: life(*r); break;
+    case Kind::Life: life(*r); break;
     case Kind::Buffering:
+        // The engine's own start says 0 % before any server was reached.
+        if (e.percent <= 0) break;
         life(*r);
         r->percent = e.percent;
         setState(kBuffering);

@@ -66,15 +66,15 @@ protected:
     static std::string text(PlayerStatus s, int n = 0) { return qc::statusText(s, n); }
     // Media arrives at `location` and its pictures show.
     void plays(const std::string& location, std::int64_t lengthMs = 0) {
-        engine.emit(location, Kind::Media);
-        engine.emit(location, Kind::Playing);
-        engine.emit(location, progress(40, 1, lengthMs));
+        engine.event(location, Kind::Media);
+        engine.event(location, Kind::Playing);
+        engine.event(location, progress(40, 1, lengthMs));
     }
     // Pictures keep coming for `ms`.
     void keepPlaying(const std::string& location, std::int64_t ms, std::int64_t lengthMs = 0) {
         for (std::int64_t t = 0; t < ms; t += 100) {
             advance(100);
-            engine.emit(location, progress(100 + t, 3 + t / 40, lengthMs));
+            engine.event(location, progress(100 + t, 3 + t / 40, lengthMs));
         }
     }
 };
@@ -90,17 +90,17 @@ TEST_F(Session, BufferingFromTheOpenUntilThePictureAndPlayingOnlyWhilePicturesCo
     session.setUrl(kLive);
     EXPECT_EQ(session.playState(), qc::kTransitioning);
     EXPECT_EQ(status(), text(PlayerStatus::Connecting));
-    engine.emit(kLive, Kind::Playing);  // the engine's own "playing" comes before any picture
+    engine.event(kLive, Kind::Playing);  // the engine's own "playing" comes before any picture
     EXPECT_NE(session.playState(), qc::kPlaying);
-    engine.emit(kLive, buffering(40));
+    engine.event(kLive, buffering(40));
     EXPECT_EQ(status(), "正在缓冲 40%");
     EXPECT_EQ(session.playState(), qc::kBuffering);
-    engine.emit(kLive, Kind::Media);
-    engine.emit(kLive, progress(0, 0));
+    engine.event(kLive, Kind::Media);
+    engine.event(kLive, progress(0, 0));
     EXPECT_EQ(status(), "正在缓冲 40%");
-    engine.emit(kLive, buffering(90));
+    engine.event(kLive, buffering(90));
     EXPECT_EQ(status(), "正在缓冲 90%");
-    engine.emit(kLive, progress(40, 1));
+    engine.event(kLive, progress(40, 1));
     EXPECT_EQ(status(), "正在播放");
     EXPECT_EQ(session.playState(), qc::kPlaying);
     keepPlaying(kLive, 2000);
@@ -114,7 +114,7 @@ TEST_F(Session, BufferingFromTheOpenUntilThePictureAndPlayingOnlyWhilePicturesCo
     keepPlaying(kLive, 300);
     EXPECT_EQ(status(), "正在播放");
     // Paused is no stall.
-    engine.emit(kLive, Kind::Paused);
+    engine.event(kLive, Kind::Paused);
     advance(3000);
     EXPECT_EQ(status(), "已暂停");
     EXPECT_EQ(session.playState(), qc::kPaused);
@@ -136,7 +136,7 @@ TEST_F(Session, ThePlaylistTextOnlyWhileThePlaylistIsRead) {
 TEST_F(Session, AnUnreachableHostIsANetworkFailureNotABadAddress) {
     const std::string ip = "mms://192.0.2.7/live";
     session.setUrl(ip);
-    engine.emit(ip, failed(Cause::Unreachable));
+    engine.event(ip, failed(Cause::Unreachable));
     EXPECT_EQ(status(), "网络不通，无法到达服务器，请检查网络连接。");
     EXPECT_NE(status(), "无法播放这个地址。");
     EXPECT_EQ(session.playState(), qc::kStopped);
@@ -148,12 +148,17 @@ TEST_F(Session, AnUnreachableHostIsANetworkFailureNotABadAddress) {
 
 TEST_F(Session, ATimeOutSaysWhetherTheServerEverAnswered) {
     session.setUrl("http://tv.example/silent.wmv");
+    // What the engine says of its own start is no answer of the server's.
+    engine.event("http://tv.example/silent.wmv", Kind::Opening);
+    engine.event("http://tv.example/silent.wmv", buffering(0));
+    engine.event("http://tv.example/silent.wmv", Kind::Playing);
+    EXPECT_EQ(status(), text(PlayerStatus::Connecting));
     advance(30000);
     EXPECT_EQ(status(), "服务器没有响应，连接已超时。");
     // It answered, then sent nothing more: not "never answered".
     session.setUrl("http://tv.example/slow.wmv");
     advance(2000);
-    engine.emit("http://tv.example/slow.wmv", Kind::Life);
+    engine.event("http://tv.example/slow.wmv", Kind::Life);
     advance(32000);
     EXPECT_EQ(session.playState(), qc::kStopped);
     EXPECT_EQ(status(), "服务器有响应，但节目数据迟迟没有到达，连接已超时。");
@@ -217,7 +222,7 @@ TEST_F(Session, MediaFormsGoToTheEngineUnfetched) {
 TEST_F(Session, AMediaNameTheEngineCantTakeIsFetchedOnceAndItsRefsPlayed) {
     const std::string asf = "http://tv.example/channel.asf";  // a playlist behind a media name
     session.setUrl(asf);
-    engine.emit(asf, Kind::Ended);  // the engine doesn't follow playlists
+    engine.event(asf, Kind::Ended);  // the engine doesn't follow playlists
     ASSERT_EQ(prober.fetched, std::vector<std::string>{asf});
     EXPECT_FALSE(engine.isOpen(asf));
     prober.answer(asf, 200, asx({"mms://a.example/one"}));
@@ -226,14 +231,14 @@ TEST_F(Session, AMediaNameTheEngineCantTakeIsFetchedOnceAndItsRefsPlayed) {
     const std::string bad = "http://tv.example/broken.wmv";
     session.setUrl(bad);
     engine.opened.clear();
-    engine.emit(bad, failed(Cause::Unsupported));
+    engine.event(bad, failed(Cause::Unsupported));
     prober.answer(bad, 200, std::string(100, '\x01'));
     EXPECT_TRUE(engine.opened.empty());
     EXPECT_EQ(status(), "无法播放这个地址。");
     // A refusal is not fetched again: a fetch would be refused too.
     session.setUrl("http://tv.example/gone.wmv");
     prober.fetched.clear();
-    engine.emit("http://tv.example/gone.wmv", failed(Cause::Refused));
+    engine.event("http://tv.example/gone.wmv", failed(Cause::Refused));
     EXPECT_TRUE(prober.fetched.empty());
     EXPECT_EQ(status(), text(PlayerStatus::Refused));
 }
@@ -253,7 +258,7 @@ TEST_F(Session, AfterTheSilenceBoundTheNextStartsBesideTheSlowOneAndTheFirstMedi
     EXPECT_TRUE(engine.isOpen(m[0])) << "the slow one is kept";
     EXPECT_TRUE(engine.isOpen(m[1]));
     advance(1000);  // the first mirror answers at 6 s: it is still there to answer
-    engine.emit(m[0], Kind::Life);
+    engine.event(m[0], Kind::Life);
     plays(m[0]);
     EXPECT_EQ(status(), "正在播放");
     EXPECT_EQ(engine.shown, engine.slotOf(m[0]));
@@ -265,7 +270,7 @@ TEST_F(Session, AfterTheSilenceBoundTheNextStartsBesideTheSlowOneAndTheFirstMedi
     session.setUrl(list);
     prober.answer(list, 200, asx(m));
     advance(5100);
-    engine.emit(m[1], Kind::Media);
+    engine.event(m[1], Kind::Media);
     EXPECT_FALSE(engine.isOpen(m[0]));
     EXPECT_EQ(engine.shown, engine.slotOf(m[1]));
 }
@@ -295,14 +300,14 @@ TEST_F(Session, AnMmsAddressStartsWithItsMmshTwin) {
     EXPECT_EQ(status(), "正在播放");
     // A refusal of MMS leaves the twin going.
     session.setUrl(kLive);
-    engine.emit(kLive, failed(Cause::Refused));
+    engine.event(kLive, failed(Cause::Refused));
     EXPECT_TRUE(engine.isOpen(kTwin));
     EXPECT_EQ(session.playState(), qc::kTransitioning);
     plays(kTwin);
     EXPECT_EQ(status(), "正在播放");
     // An HTTP error says the point isn't there: the twin would repeat it.
     session.setUrl(kLive);
-    engine.emit(kTwin, failed(Cause::HttpStatus, 404));
+    engine.event(kTwin, failed(Cause::HttpStatus, 404));
     EXPECT_FALSE(engine.isOpen(kLive));
     EXPECT_EQ(status(), text(PlayerStatus::NotFound, 404));
 }
@@ -324,7 +329,7 @@ TEST_F(Session, ASourceThatShowsLifeKeepsGoingPastTheDeadline) {
     session.setUrl(kLive);
     for (int s = 0; s < 25; ++s) {  // 50 s of a slow answer that keeps coming
         advance(2000);
-        engine.emit(kTwin, buffering(s * 4));
+        engine.event(kTwin, buffering(s * 4));
     }
     EXPECT_EQ(session.playState(), qc::kBuffering);
     plays(kTwin);
@@ -334,7 +339,7 @@ TEST_F(Session, ASourceThatShowsLifeKeepsGoingPastTheDeadline) {
 TEST_F(Session, TheWholeChoiceEndsInBoundedTimeWhateverShowsLife) {
     session.setUrl(kLive);
     while (now < 200000 && engine.isOpen(kTwin)) {
-        engine.emit(kTwin, Kind::Life);
+        engine.event(kTwin, Kind::Life);
         advance(1000);
     }
     EXPECT_EQ(session.playState(), qc::kStopped);
@@ -349,7 +354,7 @@ TEST_F(Session, ALiveSourceCutOffIsTriedAgainUntilItComesBack) {
     session.setUrl(kLive);
     plays(kTwin);
     keepPlaying(kTwin, 1000);
-    engine.emit(kTwin, Kind::Ended);  // the server went away
+    engine.event(kTwin, Kind::Ended);  // the server went away
     EXPECT_EQ(status(), "连接中断，正在重新连接…");
     EXPECT_NE(session.playState(), qc::kMediaEnded);
     EXPECT_EQ(engine.openCount(), 0);
@@ -360,8 +365,8 @@ TEST_F(Session, ALiveSourceCutOffIsTriedAgainUntilItComesBack) {
         advance(100);
         if (engine.isOpen(kLive)) {
             tries.push_back(now - cut);
-            engine.emit(kLive, failed(Cause::Refused));
-            engine.emit(kTwin, failed(Cause::Refused));
+            engine.event(kLive, failed(Cause::Refused));
+            engine.event(kTwin, failed(Cause::Refused));
         }
         EXPECT_EQ(status(), "连接中断，正在重新连接…");
     }
@@ -381,15 +386,15 @@ TEST_F(Session, ALiveSourceCutOffIsTriedAgainUntilItComesBack) {
 TEST_F(Session, RetriesGoOnForTwoMinutesThenSayWhatHappened) {
     session.setUrl(kLive);
     plays(kTwin);
-    engine.emit(kTwin, failed(Cause::Refused));  // an error mid-play, of a live source
+    engine.event(kTwin, failed(Cause::Refused));  // an error mid-play, of a live source
     const std::int64_t cut = now;
     std::int64_t last = 0;
     while (now - cut < 200000 && session.playState() != qc::kStopped) {
         advance(100);
         if (engine.isOpen(kLive)) {
             last = now - cut;
-            engine.emit(kLive, failed(Cause::Refused));
-            engine.emit(kTwin, failed(Cause::Refused));
+            engine.event(kLive, failed(Cause::Refused));
+            engine.event(kTwin, failed(Cause::Refused));
         }
     }
     EXPECT_GE(last, 120000);
@@ -400,7 +405,7 @@ TEST_F(Session, RetriesGoOnForTwoMinutesThenSayWhatHappened) {
 TEST_F(Session, AUserActionEndsTheRetries) {
     session.setUrl(kLive);
     plays(kTwin);
-    engine.emit(kTwin, Kind::Ended);
+    engine.event(kTwin, Kind::Ended);
     session.stop();
     EXPECT_EQ(status(), "已停止");
     advance(30000);
@@ -409,7 +414,7 @@ TEST_F(Session, AUserActionEndsTheRetries) {
     // Another entry: only it is opened.
     session.setUrl(kLive);
     plays(kTwin);
-    engine.emit(kTwin, Kind::Ended);
+    engine.event(kTwin, Kind::Ended);
     session.setUrl("http://tv.example/other.wmv");
     engine.opened.clear();
     advance(30000);
@@ -421,7 +426,7 @@ TEST_F(Session, AFileThatEndsHasEnded) {
     session.setUrl(file);
     plays(file, 6000);
     keepPlaying(file, 500, 6000);
-    engine.emit(file, Kind::Ended);
+    engine.event(file, Kind::Ended);
     EXPECT_EQ(status(), "播放结束");
     EXPECT_EQ(session.playState(), qc::kMediaEnded);
     engine.opened.clear();
@@ -439,7 +444,7 @@ TEST_F(Session, TheControlsActOnTheSourceShown) {
     const std::string slot = std::to_string(engine.slotOf(file));
     engine.log.clear();
     session.playPause();
-    engine.emit(file, Kind::Paused);
+    engine.event(file, Kind::Paused);
     EXPECT_EQ(session.playState(), qc::kPaused);
     session.playPause();
     session.seek(0.5);
