@@ -20,7 +20,7 @@
 #include "core/player/player_status.h"
 #include "fakes.h"
 #include "form1_parts.h"
-#include "player/vlc_player.h"
+#include "player/player_control.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
 
