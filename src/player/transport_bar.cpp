@@ -133,6 +133,7 @@ TransportBar::TransportBar(QWidget* parent) : QWidget(parent) {
     statusLabel->setMinimumWidth(60);
     row->addWidget(statusLabel, 1);
     timeLabel = new QLabel(this);
+    timeLabel->setObjectName("time");
     timeLabel->setPalette(light);
     row->addWidget(timeLabel);
     mute = button(Glyph::Volume, "静音", "mute");

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
@@ -155,6 +156,35 @@ TEST_F(Player, ThePictureIsDrawnInsideThePlayer) {
     QTest::qWait(300);
     player->setFullScreen(qc::kControlFalse);
     EXPECT_TRUE(waitUntil([&] { return litShare(player) > 0.5; }, 5000)) << litShare(player);
+}
+
+// Never a black picture under 正在播放: whenever the status line says so, a picture is there.
+TEST_F(Player, ItSaysPlayingOnlyWithAPictureToShow) {
+    auto* video = player->findChild<qc::VideoSurface*>();
+    const QString playing = QString::fromStdString(qc::statusText(qc::PlayerStatus::Playing));
+    for (const char* path : {"/clip.wmv", "/live.asx"}) {
+        SCOPED_TRACE(path);
+        player->setUrl(server->url(path));
+        int saidPlaying = 0;
+        waitUntil(
+            [&] {
+                if (player->statusLine() != playing) return false;
+                EXPECT_TRUE(video->hasPicture()) << "正在播放 over no picture";
+                return ++saidPlaying > 20;
+            },
+            kPlayBound);
+        EXPECT_GT(saidPlaying, 20);
+    }
+    EXPECT_TRUE(waitUntil([&] { return litShare(player) > 0.5; }, 5000)) << litShare(player);
+}
+
+// No route to the host (this namespace has only loopback): the network's failure, not the address's.
+TEST_F(Player, AnUnreachableHostIsSaidToBeTheNetworks) {
+    for (const char* address : {"mms://192.0.2.7/live", "http://192.0.2.7/list.asx", "http://192.0.2.7/a.wmv"}) {
+        SCOPED_TRACE(address);
+        player->setUrl(address);
+        expectFailure(qc::PlayerStatus::Unreachable);
+    }
 }
 
 TEST_F(Player, WritingAUrlDoesNotWait) {
@@ -427,6 +457,25 @@ TEST_F(PlayerBoundary, TheTransportControlsActOnTheEngine) {
     EXPECT_EQ(player->playState(), qc::kStopped);
     playPause->click();
     EXPECT_TRUE(reaches(qc::kPlaying));
+}
+
+// A real click of the X server's pointer on the position groove: playback jumps there.
+TEST_F(PlayerBoundary, AClickOnThePositionGrooveJumpsThere) {
+    widget->move(50, 50);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget.get()));
+    player->setUrl(hostile->url("/clip.wmv"));
+    ASSERT_TRUE(reaches(qc::kPlaying));
+    auto* position = player->findChild<QSlider*>("position");
+    ASSERT_TRUE(waitUntil([&] { return position->isEnabled(); }, 5000)) << "not seekable";
+    ASSERT_LT(position->value(), 400);
+    QPoint at = position->mapToGlobal(QPoint(position->width() * 4 / 5, position->height() / 2));
+    QProcess::execute("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    // The clip is 6 s long: at 80 % its clock reads 4 s or more.
+    auto* time = player->findChild<QLabel*>("time");
+    ASSERT_NE(time, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return time->text().startsWith("00:04") || time->text().startsWith("00:05"); }, 3000))
+        << time->text().toStdString();
+    EXPECT_GE(position->value(), 750);
 }
 
 // ---- a real Windows Media (MMSH) server: VLC's own streaming output ----------------------------
