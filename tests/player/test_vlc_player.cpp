@@ -482,29 +482,6 @@ TEST_F(PlayerBoundary, AClickOnThePositionGrooveJumpsThere) {
 
 namespace {
 
-// Whether the server at `port` answers a request for /live with a body (within a second).
-bool sendsAStream(int port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    timeval limit{1, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    std::string got;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
-        const std::string ask = "GET /live HTTP/1.0\r\nUser-Agent: NSPlayer/9.0\r\n\r\n";
-        if (::send(fd, ask.data(), ask.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(ask.size())) {
-            char buf[4096];
-            for (ssize_t n; got.size() < 8192 && (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
-                got.append(buf, static_cast<std::size_t>(n));
-        }
-    }
-    ::close(fd);
-    std::size_t head = got.find("\r\n\r\n");
-    return head != std::string::npos && got.size() > head + 4;
-}
-
 class PlayerMmsh : public Player {
 protected:
     static void SetUpTestSuite() {
@@ -524,7 +501,7 @@ protected:
                      "--quiet", clip, QString("--sout=#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1/live}").arg(port)});
         mmsh->waitForStarted(5000);
         // It listens before it has the stream's header, and answers without it until then.
-        ready = waitUntil([] { return sendsAStream(port); }, 15000);
+        ready = waitUntil([] { return answersWithBody(port, "/live"); }, 15000);
     }
     static void TearDownTestSuite() {
         mmsh->terminate();
