@@ -334,7 +334,11 @@ void PlayerSession::cutOff(PlayerStatus why, int number) {
     say(why, number);
 }
 
-bool PlayerSession::isLive(const Racer& r) const { return isMmsFamily(r.address) || position_.lengthMs <= 0; }
+// No duration is live; so is a Windows Media stream cut off well before the end it announced (a
+// broadcast's header may carry one), but not a file that reached its end.
+bool PlayerSession::isLive(const Racer& r) const {
+    return position_.lengthMs <= 0 || (isMmsFamily(r.address) && position_.timeMs < position_.lengthMs - 5000);
+}
 
 void PlayerSession::scheduleRetry() {
     waiting_ = true;

@@ -432,6 +432,18 @@ TEST_F(Session, AFileThatEndsHasEnded) {
     engine.opened.clear();
     advance(20000);
     EXPECT_TRUE(engine.opened.empty());
+    // A film over mms that reached its end has ended too; one cut off half-way is tried again.
+    const std::string film = "mms://tv.example/film.wmv", twin = "mmsh://tv.example/film.wmv";
+    session.setUrl(film);
+    plays(twin, 60000);
+    engine.event(twin, progress(59000, 1400, 60000));
+    engine.event(twin, Kind::Ended);
+    EXPECT_EQ(status(), "播放结束");
+    session.setUrl(film);
+    plays(twin, 60000);
+    engine.event(twin, progress(30000, 700, 60000));
+    engine.event(twin, Kind::Ended);
+    EXPECT_EQ(status(), "连接中断，正在重新连接…");
 }
 
 // ---- the transport controls, and what the engine says of closed sources -------------------
