@@ -42,9 +42,9 @@ TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, MediaEngine& engine) :
     engine_.setVolume(bar_->volume->value());
     engine_.setMute(false);
     connectControls();
+    // Only while the session has something to watch: an idle player wakes nothing up.
     tick_.setInterval(kTickMs);
     connectGuarded(&tick_, &QTimer::timeout, this, [this] { session_->tick(); });
-    tick_.start();
     kick_.setSingleShot(true);
     kick_.setInterval(0);
     connectGuarded(&kick_, &QTimer::timeout, this, [this] {
@@ -98,6 +98,8 @@ void TWindowsMediaPlayer::setUrl(const std::string& url) {
 }
 
 void TWindowsMediaPlayer::sessionChanged() {
+    if (!session_->needsTicks()) tick_.stop();
+    else if (!tick_.isActive()) tick_.start();
     const int state = session_->playState();
     bar_->showStatus(QString::fromStdString(statusText(session_->status(), session_->statusNumber())));
     if (state == kPlaying || state == kPaused || state == kBuffering) {

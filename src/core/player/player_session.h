@@ -58,6 +58,8 @@ public:
         std::int64_t timeMs = 0, lengthMs = 0;
     };
     Position position() const { return position_; }
+    // Whether tick() has anything to watch: a choice, a retry, or playback that may stall.
+    bool needsTicks() const { return choosing_ || waiting_ || !racers_.empty(); }
     // Sources under way at once (engine slots and fetches).
     int inFlight() const { return static_cast<int>(racers_.size()); }
     const std::vector<std::string>& droppedAddresses() const { return chooser_.dropped(); }

@@ -469,6 +469,21 @@ TEST_F(Session, TheControlsActOnTheSourceShown) {
     EXPECT_EQ(session.playState(), qc::kTransitioning);
 }
 
+TEST_F(Session, ItNeedsTheClockOnlyWhileSomethingIsUnderWay) {
+    EXPECT_FALSE(session.needsTicks());
+    session.setUrl(kLive);
+    EXPECT_TRUE(session.needsTicks());
+    plays(kTwin);
+    EXPECT_TRUE(session.needsTicks());  // a stall would show
+    engine.event(kTwin, Kind::Ended);
+    EXPECT_TRUE(session.needsTicks());  // the retry is waited for
+    session.stop();
+    EXPECT_FALSE(session.needsTicks());
+    session.setUrl("http://tv.example/a.wmv");
+    engine.event("http://tv.example/a.wmv", failed(Cause::Refused));
+    EXPECT_FALSE(session.needsTicks());
+}
+
 TEST_F(Session, EventsOfASourceClosedSinceChangeNothing) {
     session.setUrl("http://tv.example/a.wmv");
     const int slot = engine.slotOf("http://tv.example/a.wmv");
