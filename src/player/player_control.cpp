@@ -38,7 +38,7 @@ TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, MediaEngine& engine) :
     prober_ = std::make_unique<HttpProber>();
     session_ = std::make_unique<PlayerSession>(engine_, *prober_, [this] { return clock_.elapsed(); });
     session_->setListener([this] { sessionChanged(); });
-    engine_.setPictureSink(video_);
+    session_->setPictureSink(video_);
     engine_.setVolume(bar_->volume->value());
     engine_.setMute(false);
     connectControls();
@@ -56,8 +56,7 @@ TWindowsMediaPlayer::TWindowsMediaPlayer(QWidget* parent, MediaEngine& engine) :
 
 TWindowsMediaPlayer::~TWindowsMediaPlayer() {
     tick_.stop();
-    session_.reset();  // closes what it had open
-    engine_.setPictureSink(nullptr);
+    session_.reset();  // closes what it had open, and takes itself from the engine
 }
 
 void TWindowsMediaPlayer::connectControls() {

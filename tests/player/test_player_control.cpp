@@ -97,7 +97,7 @@ std::vector<std::uint8_t> pattern(int w, int h) {
 TEST_F(PlayerControl, PicturesArePaintedScaledInsideThePlayerAndBlackWithoutOne) {
     auto* video = player->findChild<qc::VideoSurface*>();
     ASSERT_NE(video, nullptr);
-    ASSERT_EQ(engine.sink(), video);
+    ASSERT_NE(engine.sink(), nullptr);  // the session, which passes them on
     QImage none = video->grab().toImage();
     EXPECT_EQ(QColor(none.pixel(none.width() / 2, none.height() / 2)), QColor(Qt::black));
     play();

@@ -51,6 +51,7 @@ PlayerSession::PlayerSession(MediaEngine& engine, Prober& prober, Clock clock, A
         if (depth_ > 0) pending_.push_back({true, e, 0, {}, {}});
         else run([&] { engineEvent(e); });
     });
+    engine_.setPictureSink(this);
     prober_.setListener([this](std::uint32_t ticket, const FetchReport& r) {
         if (depth_ > 0) {
             Pending p{false, {}, ticket, r, std::string(r.body)};
@@ -63,6 +64,7 @@ PlayerSession::PlayerSession(MediaEngine& engine, Prober& prober, Clock clock, A
 }
 
 PlayerSession::~PlayerSession() {
+    engine_.setPictureSink(nullptr);
     engine_.setListener(nullptr);
     prober_.setListener(nullptr);
     closeAll();
@@ -76,7 +78,12 @@ template <class F> void PlayerSession::run(F&& f) {
     } leave{depth_};
     f();
     if (depth_ == 1) {
-        while (!pending_.empty()) {
+        while (!pending_.empty() || pictureWaits_) {
+            if (pictureWaits_) {
+                pictureWaits_ = false;
+                pictureShown();
+                continue;
+            }
             Pending p = std::move(pending_.front());
             pending_.pop_front();
             if (p.fromEngine) {
@@ -291,19 +298,7 @@ void PlayerSession::winnerEvent(Racer& r, const EngineEvent& e) {
         lastTimeMs_ = e.timeMs;
         lastPictures_ = e.pictures;
         // A picture shown, or sound playing where there is no picture.
-        if (!advanced || !(e.pictures > 0 || (!e.hasVideo && e.timeMs > 0))) break;
-        lastAdvanceMs_ = clock_();
-        if (!shown_) {
-            shown_ = true;
-            choosing_ = false;
-            chooser_.abandon();
-            endRetries();
-        }
-        if (!paused_ && (state_ != kPlaying || stalled_)) {
-            stalled_ = false;
-            setState(kPlaying);
-            say(PlayerStatus::Playing);
-        }
+        if (advanced && (e.pictures > 0 || (!e.hasVideo && e.timeMs > 0))) this->advanced();
         break;
     }
     case Kind::Ended:
@@ -316,6 +311,36 @@ void PlayerSession::winnerEvent(Racer& r, const EngineEvent& e) {
     }
     default: break;
     }
+}
+
+void PlayerSession::advanced() {
+    lastAdvanceMs_ = clock_();
+    if (!shown_) {
+        shown_ = true;
+        choosing_ = false;
+        chooser_.abandon();
+        endRetries();
+    }
+    if (!paused_ && (state_ != kPlaying || stalled_)) {
+        stalled_ = false;
+        setState(kPlaying);
+        say(PlayerStatus::Playing);
+    }
+}
+
+void PlayerSession::picture(const std::uint8_t* pixels, int width, int height, int pitch) {
+    if (sink_) sink_->picture(pixels, width, height, pitch);
+    if (depth_ > 0) pictureWaits_ = true;  // the engine shows one at once when told to show
+    else run([&] { pictureShown(); });
+}
+
+void PlayerSession::clearPicture() {
+    if (sink_) sink_->clearPicture();
+}
+
+// Only the shown source's pictures come here: once it won, the user sees it play.
+void PlayerSession::pictureShown() {
+    if (!racers_.empty() && racers_.front().won) advanced();
 }
 
 // The winner ended by itself: a live source is tried again, anything else has ended.

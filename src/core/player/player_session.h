@@ -26,7 +26,9 @@ inline constexpr std::int64_t kStallMs = 1000;
 inline constexpr std::int64_t kReconnectWaitsMs[] = {1000, 2000, 4000, 8000, 15000};
 inline constexpr std::int64_t kReconnectForMs = 120000;
 
-class PlayerSession {
+// It stands between the engine and the picture's sink: a picture shown is the surest sign that
+// playback has begun, or goes on.
+class PlayerSession : private PictureSink {
 public:
     using Clock = std::function<std::int64_t()>;  // milliseconds, never going back
 
@@ -36,6 +38,8 @@ public:
     PlayerSession& operator=(const PlayerSession&) = delete;
 
     void setBounds(AttemptBounds bounds) { bounds_ = bounds; }
+    // Where the pictures go (the engine hands them to the session, which passes them on).
+    void setPictureSink(PictureSink* sink) { sink_ = sink; }
     // Called after the play state, the status or the position changed.
     void setListener(std::function<void()> changed) { changed_ = std::move(changed); }
 
@@ -89,6 +93,11 @@ private:
         std::string body;  // the report's body, owned while it waits
     };
 
+    void picture(const std::uint8_t* pixels, int width, int height, int pitch) override;
+    void clearPicture() override;
+    void pictureShown();
+    void advanced();  // the winner's playback moved on: a picture, or its clock
+
     // Runs a call; events that arrive during it wait for its end.
     template <class F> void run(F&& f);
     void engineEvent(const EngineEvent& e);
@@ -123,6 +132,7 @@ private:
     Clock clock_;
     AttemptBounds bounds_;
     std::function<void()> changed_;
+    PictureSink* sink_ = nullptr;
     SourceChooser chooser_;
 
     std::string url_;
@@ -151,6 +161,7 @@ private:
 
     int depth_ = 0;
     std::deque<Pending> pending_;
+    bool pictureWaits_ = false;  // one came during a call
 };
 
 }  // namespace qc

@@ -120,6 +120,34 @@ TEST_F(Session, BufferingFromTheOpenUntilThePictureAndPlayingOnlyWhilePicturesCo
     EXPECT_EQ(session.playState(), qc::kPaused);
 }
 
+// The first picture shown says playing at once, before the engine reports progress; pictures
+// that keep coming are no stall.
+TEST_F(Session, APictureShownIsPlaying) {
+    struct Sink : qc::PictureSink {
+        int pictures = 0, cleared = 0;
+        void picture(const std::uint8_t*, int, int, int) override { ++pictures; }
+        void clearPicture() override { ++cleared; }
+    } sink;
+    session.setPictureSink(&sink);
+    ASSERT_NE(engine.sink(), nullptr);
+    session.setUrl(kLive);
+    const std::uint8_t px[16] = {};
+    engine.sink()->picture(px, 2, 2, 8);  // a racer's, before any won: not yet playing
+    EXPECT_EQ(session.playState(), qc::kTransitioning);
+    engine.event(kTwin, Kind::Media);
+    EXPECT_EQ(status(), "正在缓冲 0%");
+    engine.sink()->picture(px, 2, 2, 8);
+    EXPECT_EQ(status(), "正在播放");
+    for (int i = 0; i < 30; ++i) {
+        advance(100);
+        engine.sink()->picture(px, 2, 2, 8);
+    }
+    EXPECT_EQ(status(), "正在播放");
+    EXPECT_EQ(sink.pictures, 32);  // every one passed on
+    engine.sink()->clearPicture();
+    EXPECT_EQ(sink.cleared, 1);
+}
+
 TEST_F(Session, ThePlaylistTextOnlyWhileThePlaylistIsRead) {
     const std::string list = "http://tv.example/list.asx";
     session.setUrl(list);
