@@ -178,7 +178,10 @@ void PlayerSession::tick() {
             now - lastAdvanceMs_ > kStallMs) {
             stalled_ = true;
             setState(kBuffering);
-            say(PlayerStatus::Buffering, racers_.front().percent);
+            // The first buffering ended at 100 %; a stall starts from nothing until the engine says.
+            Racer& w = racers_.front();
+            if (w.percent >= 100) w.percent = 0;
+            say(PlayerStatus::Buffering, w.percent);
         }
     });
 }

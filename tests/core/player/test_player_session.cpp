@@ -111,8 +111,16 @@ TEST_F(Session, BufferingFromTheOpenUntilThePictureAndPlayingOnlyWhilePicturesCo
     advance(300);
     EXPECT_EQ(status(), "正在缓冲 90%");
     EXPECT_EQ(session.playState(), qc::kBuffering);
+    engine.event(kLive, buffering(30));  // the engine's own count while it stalls
+    EXPECT_EQ(status(), "正在缓冲 30%");
     keepPlaying(kLive, 300);
     EXPECT_EQ(status(), "正在播放");
+    // A stall after the first buffering was done starts from 0 %.
+    engine.event(kLive, buffering(100));
+    keepPlaying(kLive, 300);
+    advance(1300);
+    EXPECT_EQ(status(), "正在缓冲 0%");
+    keepPlaying(kLive, 300);
     // Paused is no stall.
     engine.event(kLive, Kind::Paused);
     advance(3000);
