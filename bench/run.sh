@@ -6,6 +6,8 @@
 # - a session in the viewer's windows: memory after 50 play entries and after the first game,
 #   play entry to state 3 (direct file, ASX), game entry to pixels (next game), a busy movie's script;
 # - the first game, each in a fresh process: its time, and the memory of everything with it playing;
+# - the media engine in the viewer's process against its own process: start to ready, open to the
+#   first picture, PSS while playing;
 # - reading the catalogue and building the menu bar.
 # RUNS (default 11, at least 9 for the README's figures) samples of each time.
 # Everything runs in a network namespace with only loopback, on an X server of its own.
@@ -22,6 +24,7 @@ on_x() { tests/isolated.sh tests/xvfb.sh "$@"; }
 on_x bench/startup.sh "$build" "$runs" 2>>"$log"
 on_x bench/idle_memory.sh "$build" 3 2>>"$log"
 on_x "$build/bench/session" --runs="$runs" 2>>"$log" || echo "session: some samples FAILED (see above and $log)"
+tests/isolated.sh "$build/bench/engine_bench" --runs="$runs" 2>>"$log" || echo "engine: some samples FAILED (see $log)"
 first=$(mktemp)
 pss=$(mktemp)
 trap 'rm -f "$first" "$pss"' EXIT

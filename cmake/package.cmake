@@ -43,7 +43,7 @@ program, or loads a game into the games window (Ruffle in Qt WebEngine).")
 # the Chinese captions, and xdg-open for browse entries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libvlc5, vlc-plugin-base, vlc-plugin-video-output, libcurl4, libqt6webenginecore6-bin, fonts-wqy-microhei | fonts-noto-cjk, xdg-utils")
+  "libvlc5, vlc-plugin-base, vlc-plugin-video-output, libseccomp2, libcurl4, libqt6webenginecore6-bin, fonts-wqy-microhei | fonts-noto-cjk, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

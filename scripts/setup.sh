@@ -9,6 +9,7 @@ packages=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-base-dev-tools
   libvlc-dev vlc-plugin-base vlc-plugin-video-output
+  libseccomp-dev  # the media engine process's system call filter
   libcurl4-openssl-dev
   # the games window's Flash engine: Ruffle (npm) in Qt WebEngine and its helper process
   qt6-webengine-dev libqt6webenginecore6-bin qt6-declarative-dev  # Qt Quick: the view draws in software

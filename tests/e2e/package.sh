@@ -46,6 +46,7 @@ cache="$work/home/cache/qingchuan"
 dpkg-deb -x "$deb" "$tree" || fail "could not unpack $deb"
 libdir="$tree/usr/$reldir"
 [ -f "$libdir/libqingchuan-flash.so" ] || fail "no games engine module in /usr/$reldir"
+[ -x "$libdir/qingchuan-engine" ] || fail "no media engine program in /usr/$reldir"
 for f in ruffle.js player.html shim.js; do
     [ -f "$libdir/ruffle/$f" ] || fail "no ruffle/$f beside the games engine module"
 done

@@ -63,6 +63,8 @@ std::optional<Message> decode(std::string_view bytes) {
     return m;
 }
 
+bool isKnownCause(std::int64_t a) { return a >= 0 && a <= static_cast<std::int64_t>(Cause::TooLarge); }
+
 std::uint64_t frameBytes(std::int64_t pitch, std::int64_t height) {
     return static_cast<std::uint64_t>(pitch) * static_cast<std::uint64_t>(height);
 }

@@ -12,7 +12,7 @@
 
 namespace qc::engine {
 
-inline constexpr int kProtocolVersion = 1;
+inline constexpr int kProtocolVersion = 2;
 // Sources the engine may hold open at once (a choice may race a few).
 inline constexpr int kSlots = 4;
 inline constexpr std::size_t kMaxText = 4096;
@@ -34,10 +34,10 @@ enum class Kind : std::uint8_t {
     Seek,       // number: 0..1
     Volume,     // a: 0..100, for every source
     Mute,       // a: 1 or 0, for every source
-    FrameDone,  // a: the buffer, now free again
+    FrameDone,  // a: the buffer, now free again; b: the Format it was of (its number, counted from 1)
     Quit,
     // Engine to viewer.
-    Ready = 32,  // a: kProtocolVersion; the engine runs
+    Ready = 32,  // a: kProtocolVersion; b: 1 when libvlc started, 0 when it couldn't (every Open fails)
     Opening,     // the source is being opened
     Life,        // a sign that its server is there (it answered, data came)
     Buffering,   // a: percent
@@ -48,8 +48,11 @@ enum class Kind : std::uint8_t {
     Failed,    // a: Cause, b: an HTTP status where there is one
     Progress,  // a: time ms, b: length ms (0 live or unknown), c: pictures shown so far,
                // number: position 0..1; flags: kSeekable, kHasVideo
-    Format,    // a: width, b: height, c: pitch; the memory comes beside it (one descriptor)
-    Frame,     // a: the buffer holding a new picture of the source shown
+    Format,    // a: width, b: height, c: pitch; the memory comes beside it (one descriptor: sealed
+               // against shrinking and growing, kFrameBuffers buffers). Both ends count them: the
+               // first is number 1.
+    Frame,     // a: the buffer holding a new picture of the source shown (-1: nothing is shown),
+               // b: the number of the Format it is in; the viewer answers FrameDone
 };
 
 enum class Cause : std::uint8_t {
@@ -60,7 +63,10 @@ enum class Cause : std::uint8_t {
     TimedOut,      // connected, or tried to, and nothing came
     HttpStatus,    // an HTTP error status, in b
     Unsupported,   // nothing in the engine could open or decode it
+    TooLarge,      // it took more memory than the engine may
 };
+// Whether a Failed event's `a` names a Cause.
+bool isKnownCause(std::int64_t a);
 
 inline constexpr std::uint8_t kSeekable = 1;
 inline constexpr std::uint8_t kHasVideo = 2;
@@ -73,7 +79,7 @@ struct Message {
     std::uint32_t generation = 0;
     std::int64_t a = 0, b = 0, c = 0;
     double number = 0;
-    std::string text;
+    std::string text{};
 };
 
 std::string encode(const Message& m);

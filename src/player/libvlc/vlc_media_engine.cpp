@@ -20,8 +20,10 @@ namespace {
 using Kind = EngineEvent::Kind;
 using Task = VlcMediaEngine::Task;
 
-// The engine's own options: no window, no scripts, no files of its own; network bounds where
-// libvlc has them (the catalogue's mms servers, http that does not reconnect by itself).
+// The engine's own options: no window, no scripts, no files of its own, no text drawn into the
+// pictures (the text renderer would read every font on the machine: 0.8 s where its cache can't
+// be read); network bounds where libvlc has them (the catalogue's mms servers, http that does not
+// reconnect by itself).
 const std::vector<std::string> kOptions = {"--quiet",
                                            "--no-video-title-show",
                                            "--no-snapshot-preview",
@@ -30,6 +32,7 @@ const std::vector<std::string> kOptions = {"--quiet",
                                            "--no-xlib",
                                            "--no-osd",
                                            "--no-spu",
+                                           "--text-renderer=none",
                                            "--no-http-reconnect",
                                            "--mms-timeout=5000",
                                            "--network-caching=1000",
@@ -233,17 +236,17 @@ struct VlcMediaEngine::Impl : std::enable_shared_from_this<Impl> {
             });
         };
         s.source = std::make_shared<VlcSource>(*api, vlc, i, s.generation, std::move(hooks));
-        applySound(i);
-        const bool ok = s.source->start(s.location);
+        const bool ok = s.source->start(s.location, [&](libvlc_media_player_t* mp) { applySound(i, mp); });
         s.source->setShown(i == shown);
         if (!ok) fail(i, EngineEvent::Cause::Other);
     }
 
+    void applySound(int i, libvlc_media_player_t* mp) {
+        api->libvlc_audio_set_volume(mp, volume);
+        api->libvlc_audio_set_mute(mp, muted || i != shown);
+    }
     void applySound(int i) {
-        if (VlcSource* s = slots[i].source.get(); s && s->player()) {
-            api->libvlc_audio_set_volume(s->player(), volume);
-            api->libvlc_audio_set_mute(s->player(), muted || i != shown);
-        }
+        if (VlcSource* s = slots[i].source.get(); s && s->player()) applySound(i, s->player());
     }
 
     // Stopped on the worker: libvlc's stop blocks.
@@ -290,10 +293,13 @@ struct VlcMediaEngine::Impl : std::enable_shared_from_this<Impl> {
 
     void deliverPicture(int slot, std::uint32_t generation) {
         Slot& s = slots[slot];
-        if (!s.open || s.generation != generation || !s.source || slot != shown || !sink) return;
-        std::shared_ptr<VlcSource> keep = s.source;  // the sink may close it
-        keep->withNewest(
-            [&](const std::uint8_t* pixels, int w, int h, int pitch) { sink->picture(pixels, w, h, pitch); });
+        if (!s.open || s.generation != generation || !s.source) return;  // retired: never shown again
+        std::shared_ptr<VlcSource> keep = s.source;                      // the sink may close it
+        // Taken even when not wanted (no longer shown), so that the source may post the next one.
+        const bool wanted = slot == shown && sink;
+        keep->withNewest([&](const std::uint8_t* pixels, int w, int h, int pitch) {
+            if (wanted) sink->picture(pixels, w, h, pitch);
+        });
     }
 
     void tick() {

@@ -60,9 +60,10 @@ void VlcSource::emit(EngineEvent event) const {
     hooks_.event(event);
 }
 
-bool VlcSource::start(const std::string& location) {
+bool VlcSource::start(const std::string& location, const std::function<void(libvlc_media_player_t*)>& beforePlay) {
     mp_ = api_.libvlc_media_player_new(vlc_);
     if (!mp_) return false;
+    beforePlay(mp_);
     api_.libvlc_video_set_callbacks(mp_, onLock, onUnlock, onDisplay, this);
     api_.libvlc_video_set_format_callbacks(mp_, onFormat, nullptr);
     libvlc_event_manager_t* events = api_.libvlc_media_player_event_manager(mp_);

@@ -32,8 +32,9 @@ public:
     VlcSource(const VlcSource&) = delete;
     VlcSource& operator=(const VlcSource&) = delete;
 
-    // Opens `location` and plays it; false when libvlc wouldn't. Does not wait for the network.
-    bool start(const std::string& location);
+    // Opens `location` and plays it, `beforePlay` done to the new player first (its sound); false
+    // when libvlc wouldn't. Does not wait for the network.
+    bool start(const std::string& location, const std::function<void(libvlc_media_player_t*)>& beforePlay);
     // Blocks until libvlc has stopped it; after that no callback of it runs. Not on the owner's thread.
     void stopAndRelease();
 

@@ -66,3 +66,11 @@ TEST(EngineProtocol, FormatsTheViewerTakes) {
     EXPECT_FALSE(isValidFormat(10, kMaxFrameHeight + 1, 40, ~0ull));
     EXPECT_FALSE(isValidFormat(10, 10, 1LL << 40, ~0ull));  // a pitch that would overflow
 }
+
+TEST(EngineProtocol, CausesBeyondTheKnownAreNone) {
+    EXPECT_TRUE(isKnownCause(static_cast<std::int64_t>(Cause::Other)));
+    EXPECT_TRUE(isKnownCause(static_cast<std::int64_t>(Cause::TooLarge)));
+    EXPECT_FALSE(isKnownCause(static_cast<std::int64_t>(Cause::TooLarge) + 1));
+    EXPECT_FALSE(isKnownCause(-1));
+    EXPECT_FALSE(isKnownCause(1LL << 40));
+}

@@ -199,6 +199,15 @@ TEST_F(VlcMediaEngineTest, TwoSlotsPlayAtOnceAndOnlyTheShownOneIsSeen) {
     engine->show(0);
     EXPECT_EQ(sink.clears, clears + 1);
     ASSERT_TRUE(owner.pumpUntil([&] { return sink.pictures > before + 3 && saw(0, 1, Kind::Progress); }, kBound));
+    // Shown back and forth, fast: each keeps getting its pictures.
+    for (int i = 0; i < 5; ++i) {
+        engine->show(0);
+        engine->show(1);  // before slot 0's newest picture was taken
+        owner.pumpFor(15);
+    }
+    engine->show(0);
+    const int back = sink.pictures;
+    ASSERT_TRUE(owner.pumpUntil([&] { return sink.pictures > back + 3; }, kBound));
     // Closing the one not shown leaves the shown one playing.
     engine->close(1);
     const int after = sink.pictures;

@@ -1,0 +1,24 @@
+// Whatever the media engine's process sends the viewer (or the viewer the engine): a message that
+// decodes must be exactly what encoding it gives back, and a picture format it names that the
+// viewer would take must fit the memory it says it has.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "core/player/engine_protocol.h"
+
+using namespace qc::engine;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    auto m = decode(bytes);
+    if (!m) return 0;
+    if (encode(*m) != bytes || m->slot < 0 || m->slot >= kSlots || m->text.size() > kMaxText) std::abort();
+    const auto memory = static_cast<std::uint64_t>(m->a) ^ static_cast<std::uint64_t>(m->number);
+    if (isValidFormat(m->a, m->b, m->c, memory) &&
+        (frameBytes(m->c, m->b) * kFrameBuffers > memory || m->c < m->a * 4 || m->a > kMaxFrameWidth))
+        std::abort();
+    return 0;
+}
