@@ -28,6 +28,7 @@
 #include "files.h"
 #include "hostile_server.h"
 #include "http_server.h"
+#include "player/engine_process.h"
 #include "player/libvlc/vlc_media_engine.h"
 #include "player/player_control.h"
 #include "player/qt_post.h"
@@ -75,8 +76,12 @@ protected:
     }
 
     void SetUp() override {
-        engine = std::make_unique<qc::VlcMediaEngine>(qc::postToQt(),
-                                                      std::vector<std::string>{"--aout=adummy"});  // no sound device
+        // QC_PLAYER_ENGINE=process: the same tests with the engine in its own process.
+        if (qgetenv("QC_PLAYER_ENGINE") == "process")
+            engine = std::make_unique<qc::EngineProcess>(QC_ENGINE, QStringList{"--aout=adummy"});
+        else
+            engine = std::make_unique<qc::VlcMediaEngine>(
+                qc::postToQt(), std::vector<std::string>{"--aout=adummy"});  // no sound device
         widget = std::make_unique<QWidget>();
         widget->resize(389, 305);
         player = new qc::TWindowsMediaPlayer(widget.get(), *engine);
@@ -101,7 +106,7 @@ protected:
     }
 
     static HttpServer* server;
-    std::unique_ptr<qc::VlcMediaEngine> engine;  // outlives the player
+    std::unique_ptr<qc::MediaEngine> engine;  // outlives the player
     std::unique_ptr<QWidget> widget;
     qc::TWindowsMediaPlayer* player = nullptr;
 };
