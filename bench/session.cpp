@@ -33,7 +33,7 @@
 #include "games/lazy_flash.h"
 #include "help/form8.h"
 #include "http_server.h"
-#include "player/vlc_player.h"
+#include "player/player_control.h"
 #include "proc_memory.h"
 #include "shared/xdg_shell.h"
 #include "swf.h"
@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     qc::TForm8 form8(shell);
     qc::TForm4 form4(QStringList{moduleDir});
     form1.attach(form4.ShockwaveFlash1(), form4, form8);
-    form1.WindowsMediaPlayer1->waitForEngine();
+    if (!qc::engineStarted(*adapters.engine)) return 1;
     form1.showCentred();
     settle(1500);  // start-up, and the silent update check on its timer
 

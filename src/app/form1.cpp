@@ -16,7 +16,7 @@
 
 #include "core/app/app_text.h"
 #include "core/app/fullscreen.h"
-#include "player/vlc_player.h"
+#include "player/player_control.h"
 #include "shared/caption_bar.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
@@ -102,7 +102,7 @@ TForm1::TForm1(Shell& shell, Form1Parts parts)
     caption->setAlignment(Qt::AlignCenter);
     Image4 = new TImage(Panel1, "Image4", ":/pictures/image4.bmp", {0, 263, 17, 41});
     Image5 = new TImage(Panel1, "Image5", ":/pictures/image5.bmp", {376, 264, 17, 41});
-    WindowsMediaPlayer1 = new TWindowsMediaPlayer(Panel1, std::move(parts.playerEngine));
+    WindowsMediaPlayer1 = new TWindowsMediaPlayer(Panel1, parts.playerEngine);
     WindowsMediaPlayer1->setGeometry(1, 1, 389, 305);
 
     connectGuarded(Image3, &TImage::clicked, this, [this] { Image3Click(); });

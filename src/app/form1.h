@@ -3,14 +3,13 @@
 // memo, the start-up timer and the menu bar with the whole catalogue.
 
 #include <QMainWindow>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/catalogue/dispatcher.h"
-#include "player/vlc_engine.h"
+#include "core/ports/media_engine.h"
 #include "update/qt_update.h"
 
 class QFrame;
@@ -27,7 +26,7 @@ class TWindowsMediaPlayer;
 
 // What the main window is given by whoever puts the program together (main, or a test).
 struct Form1Parts {
-    std::future<VlcEngine> playerEngine;  // startPlayerEngine(), maybe still starting
+    MediaEngine& playerEngine;  // outlives the window
     UpdateAdapters update;
     std::string updateAddress;  // the update descriptor's address
 };

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <memory>
+#include <stdexcept>
 
 #include "app/form1.h"
 #include "app/startup.h"
@@ -11,7 +12,9 @@
 #include "games/form4.h"
 #include "games/lazy_flash.h"
 #include "help/form8.h"
-#include "player/vlc_player.h"
+#include "player/libvlc/vlc_media_engine.h"
+#include "player/player_control.h"
+#include "player/qt_post.h"
 #include "shared/guard.h"
 #include "shared/xdg_shell.h"
 #include "update/curl_download.h"
@@ -28,6 +31,8 @@ struct Windows {
 
 // What the windows act on beyond themselves, for the life of the program.
 struct Adapters {
+    // Started first: libvlc loads and starts on a thread of its own while the windows are built.
+    qc::VlcMediaEngine playerEngine{qc::postToQt()};
     qc::XdgShell shell;
     qc::CurlDownload download;
     qc::QtUpdateFolders folders;
@@ -36,13 +41,13 @@ struct Adapters {
 
 Windows createWindows(Adapters& a) {
     Windows w;
-    w.form1 = std::make_unique<qc::TForm1>(a.shell, qc::Form1Parts{.playerEngine = qc::startPlayerEngine(),
+    w.form1 = std::make_unique<qc::TForm1>(a.shell, qc::Form1Parts{.playerEngine = a.playerEngine,
                                                                    .update = {a.download, a.folders, a.launcher},
                                                                    .updateAddress = QINGCHUAN_UPDATE_URL});
     w.form8 = std::make_unique<qc::TForm8>(a.shell);
     w.form4 = std::make_unique<qc::TForm4>();
     w.form1->attach(w.form4->ShockwaveFlash1(), *w.form4, *w.form8);
-    w.form1->WindowsMediaPlayer1->waitForEngine();  // it started on its own thread with Form1
+    if (!qc::engineStarted(a.playerEngine)) throw std::runtime_error("The media player component could not be created");
     return w;
 }
 

@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -74,6 +75,18 @@ protected:
     }
 };
 
+// A click on the groove puts the handle there (and so seeks), as players do; the style's own
+// default pages one step toward the click.
+class JumpToClick : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_Slider_AbsoluteSetButtons) return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
 QString clock(qint64 ms) {
     if (ms < 0) ms = 0;
     qint64 s = ms / 1000;
@@ -95,6 +108,9 @@ TransportBar::TransportBar(QWidget* parent) : QWidget(parent) {
     position->setRange(0, 1000);
     position->setEnabled(false);
     position->setFixedHeight(12);
+    auto* jump = new JumpToClick;
+    jump->setParent(position);
+    position->setStyle(jump);
     layout->addWidget(position);
     auto* row = new QHBoxLayout;
     row->setSpacing(2);
@@ -117,6 +133,7 @@ TransportBar::TransportBar(QWidget* parent) : QWidget(parent) {
     statusLabel->setMinimumWidth(60);
     row->addWidget(statusLabel, 1);
     timeLabel = new QLabel(this);
+    timeLabel->setObjectName("time");
     timeLabel->setPalette(light);
     row->addWidget(timeLabel);
     mute = button(Glyph::Volume, "静音", "mute");

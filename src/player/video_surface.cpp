@@ -1,8 +1,11 @@
 #include "player/video_surface.h"
 
+#include <cstring>
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -12,15 +15,36 @@
 namespace qc {
 
 VideoSurface::VideoSurface(QWidget* parent) : QWidget(parent) {
-    // Becomes a native window of its own when the engine first needs one to draw into (winId()),
-    // not at start-up; its parents stay as they are.
-    setAttribute(Qt::WA_DontCreateNativeAncestors);
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Qt::black);
-    setPalette(p);
+    setAttribute(Qt::WA_OpaquePaintEvent);  // every pixel is painted here
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void VideoSurface::picture(const std::uint8_t* pixels, int width, int height, int pitch) {
+    if (!pixels || width <= 0 || height <= 0 || pitch < width * 4) return;
+    if (frame_.width() != width || frame_.height() != height) frame_ = QImage(width, height, QImage::Format_RGB32);
+    // B, G, R, unused in memory order is what RGB32 holds on this byte order; copied, since the
+    // engine's buffer is ours only during the call.
+    const auto row = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(frame_.scanLine(y), pixels + static_cast<std::ptrdiff_t>(y) * pitch, row);
+    update();
+}
+
+void VideoSurface::clearPicture() {
+    frame_ = QImage();
+    update();
+}
+
+void VideoSurface::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    if (frame_.isNull()) return;
+    QSize size = frame_.size().scaled(this->size(), Qt::KeepAspectRatio);
+    QRect target(QPoint(0, 0), size);
+    target.moveCenter(rect().center());
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(target, frame_);
 }
 
 void VideoSurface::mouseDoubleClickEvent(QMouseEvent* e) {

@@ -1,18 +1,26 @@
 #pragma once
-// The picture area that libvlc draws into, and full screen: the player's body moved into a
-// frameless window over the whole screen, and back.
+// The picture area, and full screen: the player's body moved into a frameless window over the
+// whole screen, and back.
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 
+#include "core/ports/media_engine.h"
+
 namespace qc {
 
-// A native window of its own once the engine asks for one (winId()); reports double-clicks.
-class VideoSurface : public QWidget {
+// Paints the engine's pictures, scaled to fit, black where there are none; an ordinary widget
+// (no native window), so that nothing of the engine's can cover the controls. Reports
+// double-clicks.
+class VideoSurface : public QWidget, public PictureSink {
     Q_OBJECT
 public:
     explicit VideoSurface(QWidget* parent);
+    void picture(const std::uint8_t* pixels, int width, int height, int pitch) override;
+    void clearPicture() override;
+    bool hasPicture() const { return !frame_.isNull(); }
 signals:
     // Button and shift state as the control numbers them (1 left, 2 right, 4 middle; 1 shift,
     // 2 control, 4 alt); position inside the picture.
@@ -22,6 +30,10 @@ signals:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QImage frame_;
 };
 
 // Without help from the window manager: playback goes on while the body moves.

@@ -6,6 +6,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -20,7 +22,8 @@
 #include "core/player/player_status.h"
 #include "fakes.h"
 #include "form1_parts.h"
-#include "player/vlc_player.h"
+#include "http_server.h"
+#include "player/player_control.h"
 #include "shared/guard.h"
 #include "shared/picture.h"
 
@@ -244,4 +247,71 @@ TEST_F(Form1Test, AFailedStartUpShowsTheApplicationErrorBox) {
     EXPECT_TRUE(box().second.startsWith("Exception std::runtime_error in module qingchuan at "))
         << box().second.toStdString();
     EXPECT_TRUE(box().second.endsWith("0001234.\nThe media player component could not be created."));
+}
+
+// Real clicks of the X server's pointer spread across each transport control of the main
+// window's player, after a first play and after Stop: every one answers, so nothing (the picture
+// strips beside the player, a window of the engine's) covers the bar.
+TEST_F(Form1Test, EveryTransportControlAnswersClicksAcrossItAfterPlaying) {
+    HttpServer server;
+    server.route("/clip.wmv", {200, "video/x-ms-wmv", makeClip(30)});
+    qc::TWindowsMediaPlayer* player = form->WindowsMediaPlayer1;
+    auto state = [&] { return player->playState(); };
+    player->setUrl(server.url("/clip.wmv"));
+    ASSERT_TRUE(waitUntil([&] { return state() == qc::kPlaying; }, 15000)) << player->statusLine().toStdString();
+    auto* playPause = player->findChild<QToolButton*>("playPause");
+    auto* stop = player->findChild<QToolButton*>("stop");
+    auto* mute = player->findChild<QToolButton*>("mute");
+    auto* volume = player->findChild<QSlider*>("volume");
+    auto* position = player->findChild<QSlider*>("position");
+    ASSERT_TRUE(playPause && stop && mute && volume && position);
+    ASSERT_TRUE(waitUntil([&] { return position->isEnabled(); }, 5000)) << "not seekable";
+    auto click = [](QWidget* w, int x) {
+        QPoint g = w->mapToGlobal(QPoint(x, w->height() / 2));
+        QProcess::execute("xdotool", {"mousemove", QString::number(g.x()), QString::number(g.y()), "click", "1"});
+    };
+    auto across = [](QWidget* w, int n) {
+        std::vector<int> xs;
+        for (int i = 0; i < n; ++i) xs.push_back(1 + (w->width() - 3) * i / (n - 1));
+        return xs;
+    };
+    int tried = 0, answered = 0;
+    std::vector<std::string> dead;
+    auto judge = [&](const char* what, int x, bool ok) {
+        ++tried;
+        answered += ok;
+        if (!ok) dead.push_back(std::string(what) + " at " + std::to_string(x));
+    };
+    for (int x : across(playPause, 5)) {  // pause, play, pause, ...
+        const int before = state();
+        click(playPause, x);
+        judge(
+            "play/pause", x,
+            waitUntil([&] { return state() != before && (state() == qc::kPaused || state() == qc::kPlaying); }, 3000));
+    }
+    if (state() == qc::kPaused) playPause->click();
+    ASSERT_TRUE(waitUntil([&] { return state() == qc::kPlaying; }, 5000));
+    for (int x : across(mute, 3)) {
+        const qint64 icon = mute->icon().cacheKey();
+        click(mute, x);
+        judge("mute", x, waitUntil([&] { return mute->icon().cacheKey() != icon; }, 2000));
+    }
+    for (int x : across(volume, 5)) {
+        volume->setValue(x < volume->width() / 2 ? 100 : 0);  // so that the click moves it
+        const int before = volume->value();
+        click(volume, x);
+        judge("volume", x, waitUntil([&] { return volume->value() != before; }, 2000));
+    }
+    for (int x : {position->width() / 10, position->width() * 4 / 5, position->width() / 3}) {
+        const int want = 1000 * x / position->width();
+        click(position, x);
+        judge("position", x, waitUntil([&] { return std::abs(position->value() - want) < 120; }, 3000));
+    }
+    for (int x : across(stop, 3)) {
+        click(stop, x);
+        judge("stop", x, waitUntil([&] { return state() == qc::kStopped; }, 2000));
+        click(playPause, playPause->width() * (x + 1) / (stop->width() + 1));  // after Stop, ▶ plays again
+        judge("play after stop", x, waitUntil([&] { return state() == qc::kPlaying; }, 10000));
+    }
+    EXPECT_EQ(answered, tried) << "dead: " << ::testing::PrintToString(dead);
 }

@@ -12,7 +12,7 @@
 #include "core/catalogue/catalogue.h"
 #include "fakes.h"
 #include "form1_parts.h"
-#include "player/vlc_player.h"
+#include "player/player_control.h"
 
 using namespace qctest;
 

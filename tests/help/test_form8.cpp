@@ -15,7 +15,7 @@
 #include "form1_parts.h"
 #include "help/form8.h"
 #include "http_server.h"
-#include "player/vlc_player.h"
+#include "player/player_control.h"
 
 using namespace qctest;
 

@@ -24,7 +24,7 @@
 #include "games/form4.h"
 #include "games/lazy_flash.h"
 #include "help/form8.h"
-#include "player/vlc_player.h"
+#include "player/player_control.h"
 #include "proc_memory.h"
 #include "shared/xdg_shell.h"
 

@@ -2,14 +2,18 @@
 // Recording fakes of the ports the core and the windows drive. Each records into a log of its own
 // or one shared by several, so that tests can check the order of calls across ports.
 
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/ports/flash_control.h"
+#include "core/ports/media_engine.h"
 #include "core/ports/media_player.h"
+#include "core/ports/prober.h"
 #include "core/ports/secondary_window.h"
 #include "core/ports/shell.h"
 #include "core/ports/update_ports.h"
@@ -215,6 +219,125 @@ public:
 
 private:
     CallLog& log_;
+};
+
+// ---- the player's ports ----------------------------------------------------------------------
+
+// Opens nothing; what its sources say is the test's, through event().
+class FakeMediaEngine : public qc::MediaEngine {
+public:
+    struct Source {
+        std::uint32_t generation = 0;
+        std::string location;
+    };
+    void setListener(Listener listener) override { listener_ = std::move(listener); }
+    void setPictureSink(qc::PictureSink* sink) override { sink_ = sink; }
+    void open(int slot, std::uint32_t generation, const std::string& location) override {
+        if (slot < 0 || slot >= kSlots) throw std::logic_error("no such slot");
+        log.push_back("open " + std::to_string(slot) + " " + location);
+        opened.push_back(location);
+        open_[slot] = {generation, location};
+    }
+    void show(int slot) override {
+        log.push_back("show " + std::to_string(slot));
+        shown = slot;
+    }
+    void close(int slot) override {
+        log.push_back("close " + std::to_string(slot));
+        open_.erase(slot);
+        if (shown == slot) shown = -1;
+    }
+    void pause(int slot, bool on) override {
+        log.push_back(std::string(on ? "pause " : "resume ") + std::to_string(slot));
+    }
+    void seek(int slot, double position) override {
+        log.push_back("seek " + std::to_string(slot) + " " + std::to_string(position));
+    }
+    void setVolume(int percent) override { log.push_back("volume " + std::to_string(percent)); }
+    void setMute(bool on) override { log.push_back(on ? "mute" : "unmute"); }
+
+    // The slot holding `location` now, or -1.
+    int slotOf(const std::string& location) const {
+        for (const auto& [slot, s] : open_)
+            if (s.location == location) return slot;
+        return -1;
+    }
+    bool isOpen(const std::string& location) const { return slotOf(location) >= 0; }
+    int openCount() const { return static_cast<int>(open_.size()); }
+    // An event of the source that holds `location` (its slot and generation filled in).
+    void event(const std::string& location, qc::EngineEvent e) {
+        int slot = slotOf(location);
+        if (slot < 0) throw std::logic_error("not open: " + location);
+        e.slot = slot;
+        e.generation = open_.at(slot).generation;
+        send(e);
+    }
+    void event(const std::string& location, qc::EngineEvent::Kind kind) { event(location, qc::EngineEvent{kind}); }
+    // Exactly as given: a stale generation, say.
+    void send(const qc::EngineEvent& e) {
+        if (listener_) listener_(e);
+    }
+    const Source* source(int slot) const {
+        auto it = open_.find(slot);
+        return it == open_.end() ? nullptr : &it->second;
+    }
+    qc::PictureSink* sink() const { return sink_; }
+    void lose() {
+        open_.clear();
+        send(qc::EngineEvent{qc::EngineEvent::Kind::Lost});
+    }
+
+    std::vector<std::string> log, opened;
+    int shown = -1;
+
+private:
+    Listener listener_;
+    qc::PictureSink* sink_ = nullptr;
+    std::map<int, Source> open_;
+};
+
+// Fetches nothing; the test answers for the server.
+class FakeProber : public qc::Prober {
+public:
+    void setListener(Listener listener) override { listener_ = std::move(listener); }
+    void fetch(std::uint32_t ticket, const std::string& address) override {
+        fetched.push_back(address);
+        live_[ticket] = address;
+    }
+    void cancel(std::uint32_t ticket) override { live_.erase(ticket); }
+    bool isFetching(const std::string& address) const { return ticketOf(address) != 0; }
+    int fetching() const { return static_cast<int>(live_.size()); }
+    // What the server sent so far for `address`; the fetch ends with a complete report.
+    void report(const std::string& address, const qc::FetchReport& r) {
+        std::uint32_t ticket = ticketOf(address);
+        if (!ticket) throw std::logic_error("not fetching: " + address);
+        if (r.complete) live_.erase(ticket);
+        if (listener_) listener_(ticket, r);
+    }
+    void answer(const std::string& address, int status, const std::string& body, bool complete = true) {
+        qc::FetchReport r;
+        r.status = status;
+        r.body = body;
+        r.complete = complete;
+        report(address, r);
+    }
+    void fail(const std::string& address, qc::FetchReport::Failure failure) {
+        qc::FetchReport r;
+        r.failure = failure;
+        r.complete = true;
+        report(address, r);
+    }
+
+    std::vector<std::string> fetched;  // every fetch started, in order
+
+private:
+    std::uint32_t ticketOf(const std::string& address) const {
+        for (const auto& [ticket, a] : live_)
+            if (a == address) return ticket;
+        return 0;
+    }
+    Listener listener_;
+    std::map<std::uint32_t, std::string> live_;
 };
 
 }  // namespace qctest

@@ -165,6 +165,9 @@ void HttpServer::serve(int fd) {
         reply.contentType = "text/html";
         reply.body = "<html><body>404 Not Found</body></html>";
     }
+    for (auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(reply.delayMs);
+         !stopping_ && std::chrono::steady_clock::now() < due;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     if (reply.mode == Reply::Mode::Stall) {
         // Accept and never answer: wait until the client or the server gives up.
         while (!stopping_ && ::recv(fd, buf, sizeof buf, 0) > 0) {}
@@ -191,12 +194,16 @@ void HttpServer::serve(int fd) {
         head += "\r\n";
         bool ok = sendAll(fd, head.data(), head.size());
         size_t limit = reply.mode == Reply::Mode::Truncate ? std::min(reply.truncateAt, total) : total;
-        for (size_t sent = 0; ok && reply.mode == Reply::Mode::Trickle && sent < limit && !stopping_; ++sent) {
+        for (size_t sent = 0; ok && reply.mode == Reply::Mode::Trickle && sent < limit && !stopping_;) {
             // Short sleeps, so that the server's end is never kept waiting.
             const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(reply.trickleMs);
             while (!stopping_ && std::chrono::steady_clock::now() < due)
                 std::this_thread::sleep_for(std::chrono::milliseconds(std::min(reply.trickleMs, 20)));
-            ok = !stopping_ && sendAll(fd, reply.body.data() + sent % reply.body.size(), 1);
+            const size_t offset = sent % reply.body.size();
+            const size_t chunk =
+                std::min({std::max<size_t>(reply.trickleBytes, 1), limit - sent, reply.body.size() - offset});
+            ok = !stopping_ && sendAll(fd, reply.body.data() + offset, chunk);
+            sent += chunk;
         }
         for (size_t sent = 0; ok && reply.mode != Reply::Mode::Trickle && sent < limit && !stopping_;) {
             size_t offset = sent % std::max<size_t>(reply.body.size(), 1);
@@ -237,6 +244,29 @@ bool acceptsConnections(int port) {
     if (fd < 0) return false;
     ::close(fd);
     return true;
+}
+
+bool answersWithBody(int port, const std::string& path) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return false;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval limit{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::string got;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+        const std::string ask = "GET " + path + " HTTP/1.0\r\nUser-Agent: NSPlayer/9.0\r\n\r\n";
+        if (sendAll(fd, ask.data(), ask.size())) {
+            char buf[4096];
+            for (ssize_t n; got.size() < 8192 && (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+                got.append(buf, static_cast<size_t>(n));
+        }
+    }
+    ::close(fd);
+    const size_t head = got.find("\r\n\r\n");
+    return head != std::string::npos && got.size() > head + 4;
 }
 
 }  // namespace qctest

@@ -20,7 +20,9 @@ struct Reply {
     Mode mode = Mode::Normal;
     size_t truncateAt = 0;  // Truncate: bytes of the body sent before the connection closes
     size_t repeatBody = 1;  // the body is sent this many times (a large answer without the memory)
-    int trickleMs = 0;      // Trickle: the head at once, then one byte of the body this often
+    int trickleMs = 0;      // Trickle: the head at once, then `trickleBytes` of the body this often
+    size_t trickleBytes = 1;
+    int delayMs = 0;  // how long the server thinks before it answers at all
     bool sendCorsHeaders = false;
     // Extra header lines, each "Name: value" (a redirect's Location, say).
     std::vector<std::string> headers;
@@ -67,6 +69,9 @@ private:
 int refusedPort();
 // Whether something accepts connections on `port` of 127.0.0.1.
 bool acceptsConnections(int port);
+// Whether the server on `port` of 127.0.0.1 answers a GET of `path` (as a Windows Media player
+// asks) with some body within a second: a streaming server listens before it has its stream.
+bool answersWithBody(int port, const std::string& path);
 
 // A port on 127.0.0.1 whose connections are never completed: its accept queue is full, so the
 // kernel drops every further SYN and a client waits in connect until its own bound.

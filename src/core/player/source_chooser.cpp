@@ -15,6 +15,9 @@ namespace {
 // record against hostile servers.
 constexpr std::array<std::string_view, 6> kNetworkSchemes = {"http", "https", "mms", "mmsh", "mmst", "mmsu"};
 constexpr std::size_t kHeadBytes = 64;  // enough to tell media from a playlist
+// Windows Media and the other forms the catalogue's http entries play directly.
+constexpr std::array<std::string_view, 12> kMediaForms = {"wmv", "wma",  "asf", "wav", "mp3", "dat",
+                                                          "mpg", "mpeg", "avi", "mp4", "flv", "m4a"};
 
 std::string_view schemeOf(std::string_view address) {
     std::size_t colon = address.find("://");
@@ -48,6 +51,7 @@ PlayerStatus statusOf(FetchReport::Failure f) {
     switch (f) {
     case FetchReport::Failure::HostNotFound: return PlayerStatus::HostNotFound;
     case FetchReport::Failure::Refused: return PlayerStatus::Refused;
+    case FetchReport::Failure::Unreachable: return PlayerStatus::Unreachable;
     case FetchReport::Failure::TimedOut: return PlayerStatus::TimedOut;
     default: return PlayerStatus::CannotPlay;
     }
@@ -70,12 +74,22 @@ bool isAllowedAddress(std::string_view address) {
     return !rest.empty() && rest[0] != '/' && rest[0] != '@' && rest[0] != ':';  // a host
 }
 
+bool isHttpAddress(std::string_view address) { return isHttp(address); }
+
+bool isMediaForm(std::string_view address) {
+    std::string_view path = address.substr(0, address.find_first_of("?#"));
+    std::size_t dot = path.rfind('.'), slash = path.rfind('/');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return false;
+    std::string_view ext = path.substr(dot + 1);
+    return std::any_of(kMediaForms.begin(), kMediaForms.end(),
+                       [&](std::string_view f) { return equalsNoCase(ext, f); });
+}
+
 Step SourceChooser::start(std::string_view address) {
     candidates_.clear();
     dropped_.clear();
     next_ = 0;
-    nesting_ = 0;
-    redirects_ = 0;
+    current_ = -1;
     lastFailure_ = PlayerStatus::CannotPlay;
     lastNumber_ = 0;
     active_ = true;
@@ -84,83 +98,106 @@ Step SourceChooser::start(std::string_view address) {
         active_ = false;
         return {Step::Kind::Fail, {}, PlayerStatus::CannotPlay};
     }
-    candidates_.emplace_back(address);
-    return next(PlayerStatus::Connecting);
+    candidates_.push_back({std::string(address)});
+    return take(PlayerStatus::Connecting);
 }
 
-Step SourceChooser::next(PlayerStatus status) {
-    if (!active_ || next_ >= candidates_.size()) {
-        active_ = false;
-        return {Step::Kind::Fail, {}, lastFailure_, lastNumber_};
-    }
-    current_ = candidates_[next_++];
+Step SourceChooser::take(PlayerStatus status) {
+    // None left: the choice goes on while what was handed out still runs.
+    if (!active_ || next_ >= candidates_.size()) return {Step::Kind::Fail, {}, lastFailure_, lastNumber_};
+    current_ = static_cast<int>(next_++);
+    const Candidate c = candidates_[current_];
     // mms:// is MMS over TCP, then UDP, then HTTP, all left to the engine; a server that speaks
     // only MMSH on the address's port keeps the engine in MMS for good, so MMSH comes next.
-    if (startsWithNoCase(current_, "mms://") && candidates_.size() < kMaxCandidates)
-        candidates_.insert(candidates_.begin() + static_cast<std::ptrdiff_t>(next_), "mmsh" + current_.substr(3));
-    return {isHttp(current_) ? Step::Kind::Fetch : Step::Kind::Play, current_, status};
+    if (startsWithNoCase(c.address, "mms://") && candidates_.size() < kMaxCandidates)
+        candidates_.insert(candidates_.begin() + static_cast<std::ptrdiff_t>(next_),
+                           {"mmsh" + c.address.substr(3), c.redirects, c.nesting});
+    return {isHttp(c.address) ? Step::Kind::Fetch : Step::Kind::Play, c.address, status, 0, current_};
+}
+
+const std::string* SourceChooser::peek() const {
+    return active_ && next_ < candidates_.size() ? &candidates_[next_].address : nullptr;
+}
+
+void SourceChooser::note(PlayerStatus why, int number) {
+    lastFailure_ = why;
+    lastNumber_ = number;
 }
 
 Step SourceChooser::failed(PlayerStatus why, int number) {
-    lastFailure_ = why;
-    lastNumber_ = number;
-    redirects_ = 0;
-    return next(PlayerStatus::TryingNext);
+    note(why, number);
+    return take(PlayerStatus::TryingNext);
 }
 
 void SourceChooser::abandon() { active_ = false; }
 
 std::chrono::milliseconds SourceChooser::silenceBound() const {
     if (next_ >= candidates_.size()) return bounds_.deadline;  // the last one: only the deadline
-    return startsWithNoCase(current_, "mms://") ? bounds_.mmsSilence : bounds_.silence;
+    return current_ >= 0 && startsWithNoCase(candidates_[current_].address, "mms://") ? bounds_.mmsSilence
+                                                                                      : bounds_.silence;
 }
 
-Step SourceChooser::fetched(const FetchReport& r) {
-    if (!active_) return {Step::Kind::Fail, {}, lastFailure_, lastNumber_};
+std::size_t SourceChooser::insertNext(std::vector<Candidate> more) {
+    std::size_t room = kMaxCandidates > candidates_.size() ? kMaxCandidates - candidates_.size() : 0;
+    if (more.size() > room) more.resize(room);
+    candidates_.insert(candidates_.begin() + static_cast<std::ptrdiff_t>(next_), std::make_move_iterator(more.begin()),
+                       std::make_move_iterator(more.end()));
+    return more.size();
+}
+
+// A step of another candidate than `candidate` means that one is done: it failed, or its
+// redirect's target or its playlist's first ref comes next.
+Step SourceChooser::fetched(int candidate, const FetchReport& r) {
+    if (!active_ || candidate < 0 || candidate >= static_cast<int>(candidates_.size()))
+        return {Step::Kind::Fail, {}, lastFailure_, lastNumber_};
+    auto fail = [&](PlayerStatus why, int number = 0) { return failed(why, number); };
+    const Candidate c = candidates_[candidate];
+    Step read{Step::Kind::Read, {}, PlayerStatus::Connecting, 0, candidate};
     if (r.status == 0) {
-        if (r.failure != FetchReport::Failure::None || r.complete) return failed(statusOf(r.failure));
-        return {Step::Kind::Read};
+        if (r.failure != FetchReport::Failure::None || r.complete) return fail(statusOf(r.failure));
+        return read;
     }
     if (r.status >= 400)
-        return failed(r.status == 404 || r.status == 410 ? PlayerStatus::NotFound : PlayerStatus::HttpError, r.status);
+        return fail(r.status == 404 || r.status == 410 ? PlayerStatus::NotFound : PlayerStatus::HttpError, r.status);
     if (r.status >= 300 && r.status < 400) {
-        if (r.location.empty()) return failed(PlayerStatus::HttpError, r.status);
-        std::string target = resolveAddress(current_, r.location);
-        if (++redirects_ > kMaxRedirects || !isAllowedAddress(target)) {
+        if (r.location.empty()) return fail(PlayerStatus::HttpError, r.status);
+        std::string target = resolveAddress(c.address, r.location);
+        if (c.redirects + 1 > kMaxRedirects || !isAllowedAddress(target)) {
             dropped_.push_back(target);
-            return failed(PlayerStatus::CannotPlay);
+            return fail(PlayerStatus::CannotPlay);
         }
         // The redirect's target is tried next, in place of what redirected to it.
-        candidates_.insert(candidates_.begin() + static_cast<std::ptrdiff_t>(next_), target);
-        return next(PlayerStatus::Connecting);
+        insertNext({{std::move(target), c.redirects + 1, c.nesting}});
+        return take(PlayerStatus::Connecting);
     }
-    if (isWindowsMediaAnswer(r)) return {Step::Kind::Play, asMmsh(current_), PlayerStatus::Connecting};
-    if (r.body.size() < kHeadBytes && !r.complete) return {Step::Kind::Read};
+    Step play{Step::Kind::Play, c.address, PlayerStatus::Connecting, 0, candidate};
+    if (isWindowsMediaAnswer(r)) {
+        play.address = asMmsh(c.address);
+        return play;
+    }
+    if (r.body.size() < kHeadBytes && !r.complete) return read;
     if (!startsLikeText(r.body.substr(0, kHeadBytes))) {
-        if (r.body.empty() && r.failure != FetchReport::Failure::None) return failed(statusOf(r.failure));
-        return {Step::Kind::Play, current_, PlayerStatus::Connecting};  // media: the engine fetches it
+        if (r.body.empty() && r.failure != FetchReport::Failure::None) return fail(statusOf(r.failure));
+        return play;  // media: the engine fetches it
     }
-    if (r.body.size() > static_cast<std::size_t>(kMaxPlaylistBytes)) return failed(PlayerStatus::BadPlaylist);
-    if (!r.complete) return {Step::Kind::Read};
-    return playlist(r);
+    if (r.body.size() > static_cast<std::size_t>(kMaxPlaylistBytes)) return fail(PlayerStatus::BadPlaylist);
+    read.status = PlayerStatus::OpeningPlaylist;
+    if (!r.complete) return read;
+    return playlist(candidate, r);
 }
 
-Step SourceChooser::playlist(const FetchReport& r) {
-    Playlist list = parsePlaylist(r.body, current_);
-    if (!list.recognised) return {Step::Kind::Play, current_, PlayerStatus::Connecting};
-    if (nesting_ >= kMaxNesting) return failed(PlayerStatus::EmptyPlaylist);
-    std::vector<std::string> refs;
+Step SourceChooser::playlist(int candidate, const FetchReport& r) {
+    const Candidate c = candidates_[candidate];
+    Playlist list = parsePlaylist(r.body, c.address);
+    if (!list.recognised) return {Step::Kind::Play, c.address, PlayerStatus::Connecting, 0, candidate};
+    if (c.nesting >= kMaxNesting) return failed(PlayerStatus::EmptyPlaylist);
+    std::vector<Candidate> refs;
     for (std::string& ref : list.refs) {
-        if (isAllowedAddress(ref)) refs.push_back(std::move(ref));
+        if (isAllowedAddress(ref)) refs.push_back({std::move(ref), 0, c.nesting + 1});
         else dropped_.push_back(std::move(ref));
     }
-    std::size_t room = kMaxCandidates > candidates_.size() ? kMaxCandidates - candidates_.size() : 0;
-    if (refs.size() > room) refs.resize(room);
-    if (refs.empty()) return failed(PlayerStatus::EmptyPlaylist);
-    ++nesting_;
-    redirects_ = 0;
-    candidates_.insert(candidates_.begin() + static_cast<std::ptrdiff_t>(next_), refs.begin(), refs.end());
-    return next(PlayerStatus::OpeningPlaylist);
+    if (insertNext(std::move(refs)) == 0) return failed(PlayerStatus::EmptyPlaylist);
+    return take(PlayerStatus::OpeningPlaylist);
 }
 
 }  // namespace qc

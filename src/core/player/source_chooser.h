@@ -11,6 +11,7 @@
 
 #include "core/player/player_status.h"
 #include "core/player/playlist.h"  // its caps
+#include "core/ports/prober.h"
 
 namespace qc {
 
@@ -20,15 +21,17 @@ inline constexpr std::size_t kMaxStreamAddressLength = 2048;
 inline constexpr int kMaxRedirects = 5;  // per candidate chain
 // How long one choice of an entry may take.
 struct AttemptBounds {
-    // Across all its candidates.
+    // Across all its candidates, counted from the last sign of life of any of them.
     std::chrono::milliseconds deadline{30000};
     // A candidate that shows no sign of life (no answer, no data) for this long is given up
-    // while others remain.
+    // while others remain (raced: the next one starts beside it).
     std::chrono::milliseconds silence{5000};
     // mms:// first tries MMS over TCP, then over UDP, before MMS over HTTP; against a port 1755
     // that drops packets each earlier try takes the engine's own time-out: measured 10.1 s from
     // play to playing over MMSH on loopback (0.1 s when the port refuses).
     std::chrono::milliseconds mmsSilence{12000};
+    // The whole choice, from its start, whatever shows life.
+    std::chrono::milliseconds cap{120000};
 };
 
 // Schemes the engine may be handed for anything that came from the network.
@@ -36,19 +39,6 @@ bool isAllowedScheme(std::string_view address);
 // An address the engine may be handed: an allowed scheme with a host, no NUL or control bytes,
 // not longer than kMaxStreamAddressLength.
 bool isAllowedAddress(std::string_view address);
-
-// What a fetch of an http(s) candidate found so far. The adapter reports after the headers, as
-// the body arrives, and at the end.
-struct FetchReport {
-    enum class Failure { None, HostNotFound, Refused, TimedOut, Other };
-    Failure failure = Failure::None;
-    int status = 0;                                     // 0 until an answer arrived
-    std::string contentType, server, pragma, location;  // header values as sent
-    // What came of the body so far, at most kMaxPlaylistBytes + 1 bytes; the fetch's own
-    // buffer, looked at during the call and not kept.
-    std::string_view body;
-    bool complete = false;  // the answer ended (or failed) and nothing more will be reported
-};
 
 struct Step {
     enum class Kind {
@@ -61,6 +51,7 @@ struct Step {
     std::string address;
     PlayerStatus status = PlayerStatus::CannotPlay;  // what the status line says now
     int number = 0;
+    int candidate = -1;  // which candidate `address` is (Fetch, Play, Read)
 };
 
 class SourceChooser {
@@ -70,33 +61,57 @@ public:
 
     // A new choice: the entry's own address.
     Step start(std::string_view address);
-    // After a Fetch step: what came. Read means the adapter should go on reading.
-    Step fetched(const FetchReport& report);
-    // The current candidate failed (in the engine, or it showed no sign of life in time).
+    // After a Fetch step: what came for the candidate last handed out. Read means the adapter
+    // should go on reading.
+    Step fetched(const FetchReport& report) { return fetched(current_, report); }
+    // What came for `candidate` (a Fetch step's), which may not be the last handed out: several
+    // may be under way at once. Redirect targets and playlist refs are tried next. A step for
+    // another candidate means this one is done (failed, redirected or read).
+    Step fetched(int candidate, const FetchReport& report);
+    // The current candidate failed (in the engine, or it showed no sign of life in time): the
+    // next one.
     Step failed(PlayerStatus why, int number = 0);
+    // A candidate failed; says nothing of what comes next.
+    void note(PlayerStatus why, int number = 0);
+    // The next candidate, or Fail (with the last failure noted) when none is left; the choice
+    // stays active while what was handed out still runs.
+    Step take(PlayerStatus status);
+    // The address take() would hand out next, or null.
+    const std::string* peek() const;
     // Nothing more is tried for this choice (the deadline passed, or the user stopped it).
     void abandon();
 
     bool active() const { return active_; }
-    // How long the current candidate may stay silent before it is given up.
+    // How long the current candidate may stay silent before it is given up, tried one by one.
     std::chrono::milliseconds silenceBound() const;
+    PlayerStatus lastFailure() const { return lastFailure_; }
+    int lastNumber() const { return lastNumber_; }
     // The addresses dropped by the allow-list since start (for tests and diagnostics).
     const std::vector<std::string>& dropped() const { return dropped_; }
 
 private:
-    Step next(PlayerStatus status);
-    Step playlist(const FetchReport& report);
+    struct Candidate {
+        std::string address;
+        int redirects = 0;  // hops of its redirect chain so far
+        int nesting = 0;    // playlists it lies within
+    };
+    Step playlist(int candidate, const FetchReport& report);
+    std::size_t insertNext(std::vector<Candidate> more);  // how many found room
 
     AttemptBounds bounds_;
-    std::vector<std::string> candidates_;
+    std::vector<Candidate> candidates_;
     std::size_t next_ = 0;
-    std::string current_;
-    int nesting_ = 0;
-    int redirects_ = 0;
+    int current_ = -1;
     bool active_ = false;
     PlayerStatus lastFailure_ = PlayerStatus::CannotPlay;
     int lastNumber_ = 0;
     std::vector<std::string> dropped_;
 };
+
+// Windows Media forms that the engine is handed at once, unfetched: only what it can't take
+// (a playlist behind such a name) is fetched after it failed.
+bool isMediaForm(std::string_view address);
+// Whether `address` is an http(s) one.
+bool isHttpAddress(std::string_view address);
 
 }  // namespace qc

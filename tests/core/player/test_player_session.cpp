@@ -1,0 +1,548 @@
+// The player's behaviour on a fake engine and a fake prober, by the clock: the race of sources,
+// bounds counted from the last sign of life, truthful status texts, live sources that come back.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/player/player_session.h"
+#include "core/player/player_status.h"
+#include "fakes.h"
+
+using qc::EngineEvent;
+using qc::PlayerStatus;
+using Kind = qc::EngineEvent::Kind;
+using Cause = qc::EngineEvent::Cause;
+using namespace qctest;
+
+namespace {
+
+std::string asx(const std::vector<std::string>& refs) {
+    std::string s = "<asx version=\"3.0\">";
+    for (const auto& r : refs) s += "<entry><ref href=\"" + r + "\"/></entry>";
+    return s + "</asx>";
+}
+
+EngineEvent buffering(int percent) {
+    EngineEvent e{Kind::Buffering};
+    e.percent = percent;
+    return e;
+}
+
+EngineEvent progress(std::int64_t timeMs, std::int64_t pictures, std::int64_t lengthMs = 0) {
+    EngineEvent e{Kind::Progress};
+    e.timeMs = timeMs;
+    e.pictures = pictures;
+    e.lengthMs = lengthMs;
+    e.hasVideo = true;
+    e.seekable = lengthMs > 0;
+    e.position = lengthMs > 0 ? double(timeMs) / lengthMs : 0;
+    return e;
+}
+
+EngineEvent failed(Cause cause, int httpStatus = 0) {
+    EngineEvent e{Kind::Failed};
+    e.cause = cause;
+    e.httpStatus = httpStatus;
+    return e;
+}
+
+class Session : public ::testing::Test {
+protected:
+    FakeMediaEngine engine;
+    FakeProber prober;
+    std::int64_t now = 0;
+    qc::PlayerSession session{engine, prober, [this] { return now; }};
+
+    // Time passes as the adapter's timer sees it.
+    void advance(std::int64_t ms) {
+        for (std::int64_t end = now + ms; now < end;) {
+            now = std::min(end, now + 100);
+            session.tick();
+        }
+    }
+    std::string status() const { return qc::statusText(session.status(), session.statusNumber()); }
+    static std::string text(PlayerStatus s, int n = 0) { return qc::statusText(s, n); }
+    // Media arrives at `location` and its pictures show.
+    void plays(const std::string& location, std::int64_t lengthMs = 0) {
+        engine.event(location, Kind::Media);
+        engine.event(location, Kind::Playing);
+        engine.event(location, progress(40, 1, lengthMs));
+    }
+    // Pictures keep coming for `ms`.
+    void keepPlaying(const std::string& location, std::int64_t ms, std::int64_t lengthMs = 0) {
+        for (std::int64_t t = 0; t < ms; t += 100) {
+            advance(100);
+            engine.event(location, progress(100 + t, 3 + t / 40, lengthMs));
+        }
+    }
+};
+
+const std::string kLive = "mms://tv.example/live";
+const std::string kTwin = "mmsh://tv.example/live";
+
+}  // namespace
+
+// ---- what the status line says --------------------------------------------------------------
+
+TEST_F(Session, BufferingFromTheOpenUntilThePictureAndPlayingOnlyWhilePicturesCome) {
+    session.setUrl(kLive);
+    EXPECT_EQ(session.playState(), qc::kTransitioning);
+    EXPECT_EQ(status(), text(PlayerStatus::Connecting));
+    engine.event(kLive, Kind::Playing);  // the engine's own "playing" comes before any picture
+    EXPECT_NE(session.playState(), qc::kPlaying);
+    engine.event(kLive, buffering(40));
+    EXPECT_EQ(status(), "正在缓冲 40%");
+    EXPECT_EQ(session.playState(), qc::kBuffering);
+    engine.event(kLive, Kind::Media);
+    engine.event(kLive, progress(0, 0));
+    EXPECT_EQ(status(), "正在缓冲 40%");
+    engine.event(kLive, buffering(90));
+    EXPECT_EQ(status(), "正在缓冲 90%");
+    engine.event(kLive, progress(40, 1));
+    EXPECT_EQ(status(), "正在播放");
+    EXPECT_EQ(session.playState(), qc::kPlaying);
+    keepPlaying(kLive, 2000);
+    EXPECT_EQ(status(), "正在播放");
+    // A stall of more than a second is buffering, and playing again when pictures come.
+    advance(1000);
+    EXPECT_EQ(status(), "正在播放");
+    advance(300);
+    EXPECT_EQ(status(), "正在缓冲 90%");
+    EXPECT_EQ(session.playState(), qc::kBuffering);
+    engine.event(kLive, buffering(30));  // the engine's own count while it stalls
+    EXPECT_EQ(status(), "正在缓冲 30%");
+    keepPlaying(kLive, 300);
+    EXPECT_EQ(status(), "正在播放");
+    // A stall after the first buffering was done starts from 0 %.
+    engine.event(kLive, buffering(100));
+    keepPlaying(kLive, 300);
+    advance(1300);
+    EXPECT_EQ(status(), "正在缓冲 0%");
+    keepPlaying(kLive, 300);
+    // Paused is no stall.
+    engine.event(kLive, Kind::Paused);
+    advance(3000);
+    EXPECT_EQ(status(), "已暂停");
+    EXPECT_EQ(session.playState(), qc::kPaused);
+}
+
+// The first picture shown says playing at once, before the engine reports progress; pictures
+// that keep coming are no stall.
+TEST_F(Session, APictureShownIsPlaying) {
+    struct Sink : qc::PictureSink {
+        int pictures = 0, cleared = 0;
+        void picture(const std::uint8_t*, int, int, int) override { ++pictures; }
+        void clearPicture() override { ++cleared; }
+    } sink;
+    session.setPictureSink(&sink);
+    ASSERT_NE(engine.sink(), nullptr);
+    session.setUrl(kLive);
+    const std::uint8_t px[16] = {};
+    engine.sink()->picture(px, 2, 2, 8);  // a racer's, before any won: not yet playing
+    EXPECT_EQ(session.playState(), qc::kTransitioning);
+    engine.event(kTwin, Kind::Media);
+    EXPECT_EQ(status(), "正在缓冲 0%");
+    engine.sink()->picture(px, 2, 2, 8);
+    EXPECT_EQ(status(), "正在播放");
+    for (int i = 0; i < 30; ++i) {
+        advance(100);
+        engine.sink()->picture(px, 2, 2, 8);
+    }
+    EXPECT_EQ(status(), "正在播放");
+    EXPECT_EQ(sink.pictures, 32);  // every one passed on
+    engine.sink()->clearPicture();
+    EXPECT_EQ(sink.cleared, 1);
+}
+
+TEST_F(Session, ThePlaylistTextOnlyWhileThePlaylistIsRead) {
+    const std::string list = "http://tv.example/list.asx";
+    session.setUrl(list);
+    ASSERT_TRUE(prober.isFetching(list));
+    EXPECT_EQ(status(), text(PlayerStatus::Connecting));
+    const std::string body = asx({"mms://a.example/one", "http://b.example/two.wmv"});
+    prober.answer(list, 200, body.substr(0, 80), false);
+    EXPECT_EQ(status(), text(PlayerStatus::OpeningPlaylist));
+    prober.answer(list, 200, body, true);
+    EXPECT_TRUE(engine.isOpen("mms://a.example/one"));
+    EXPECT_EQ(status(), text(PlayerStatus::Connecting));  // the ref is being opened, not the list
+}
+
+TEST_F(Session, AnUnreachableHostIsANetworkFailureNotABadAddress) {
+    const std::string ip = "mms://192.0.2.7/live";
+    session.setUrl(ip);
+    engine.event(ip, failed(Cause::Unreachable));
+    EXPECT_EQ(status(), "网络不通，无法到达服务器，请检查网络连接。");
+    EXPECT_NE(status(), "无法播放这个地址。");
+    EXPECT_EQ(session.playState(), qc::kStopped);
+    EXPECT_EQ(engine.openCount(), 0);  // its twin on the same host is not waited for
+    session.setUrl("http://192.0.2.7/list.asx");
+    prober.fail("http://192.0.2.7/list.asx", qc::FetchReport::Failure::Unreachable);
+    EXPECT_EQ(status(), "网络不通，无法到达服务器，请检查网络连接。");
+}
+
+TEST_F(Session, ATimeOutSaysWhetherTheServerEverAnswered) {
+    session.setUrl("http://tv.example/silent.wmv");
+    // What the engine says of its own start is no answer of the server's.
+    engine.event("http://tv.example/silent.wmv", Kind::Opening);
+    engine.event("http://tv.example/silent.wmv", buffering(0));
+    engine.event("http://tv.example/silent.wmv", Kind::Playing);
+    EXPECT_EQ(status(), text(PlayerStatus::Connecting));
+    advance(30000);
+    EXPECT_EQ(status(), "服务器没有响应，连接已超时。");
+    // It answered, then sent nothing more: not "never answered".
+    session.setUrl("http://tv.example/slow.wmv");
+    advance(2000);
+    engine.event("http://tv.example/slow.wmv", Kind::Life);
+    advance(32000);
+    EXPECT_EQ(session.playState(), qc::kStopped);
+    EXPECT_EQ(status(), "服务器有响应，但节目数据迟迟没有到达，连接已超时。");
+}
+
+TEST_F(Session, ATooLargeOrEndlessPlaylistSaysSo) {
+    const std::string big = "http://tv.example/big.asx";
+    session.setUrl(big);
+    std::string body = "<asx>" + std::string(qc::kMaxPlaylistBytes, ' ');
+    prober.answer(big, 200, body.substr(0, 4096), false);
+    prober.answer(big, 200, body, false);
+    EXPECT_EQ(status(), "播放列表无法读取（过大或不完整）。");
+    EXPECT_EQ(session.playState(), qc::kStopped);
+    EXPECT_FALSE(prober.isFetching(big));
+    // One that trickles on below the cap and never ends: the choice's cap ends it, saying so.
+    const std::string endless = "http://tv.example/endless.asx";
+    session.setUrl(endless);
+    std::string part = "<asx>";
+    for (int s = 0; s < 130 && session.playState() != qc::kStopped; ++s) {
+        part += std::string(100, ' ');
+        prober.answer(endless, 200, part, false);
+        advance(1000);
+    }
+    EXPECT_EQ(status(), "播放列表无法读取（过大或不完整）。");
+    EXPECT_LE(now, 121000);
+}
+
+TEST_F(Session, TheEnginesLossIsSaidAndNothingComesBackByItself) {
+    session.setUrl(kLive);
+    plays(kLive);
+    engine.lose();
+    EXPECT_EQ(status(), "播放器出错，请重新选择。");
+    EXPECT_EQ(session.playState(), qc::kStopped);
+    engine.opened.clear();
+    advance(20000);
+    EXPECT_TRUE(engine.opened.empty());
+    session.setUrl(kLive);  // choosing again works
+    EXPECT_TRUE(engine.isOpen(kLive));
+}
+
+// ---- one fetch per candidate --------------------------------------------------------------
+
+TEST_F(Session, MediaFormsGoToTheEngineUnfetched) {
+    for (const char* a : {"http://tv.example/a.wmv", "http://tv.example/b.WMA?x=1", "http://tv.example/c.asf",
+                          "http://tv.example/d.mp3"}) {
+        session.setUrl(a);
+        EXPECT_TRUE(engine.isOpen(a)) << a;
+    }
+    EXPECT_TRUE(prober.fetched.empty());
+    plays("http://tv.example/d.mp3");
+    EXPECT_EQ(status(), "正在播放");
+    EXPECT_TRUE(prober.fetched.empty());
+    // A playlist, or a server-made page, is fetched (once) before anything else.
+    session.setUrl("http://tv.example/list.asx");
+    session.setUrl("http://tv.example/live.asp?id=3");
+    EXPECT_EQ(prober.fetched,
+              (std::vector<std::string>{"http://tv.example/list.asx", "http://tv.example/live.asp?id=3"}));
+    EXPECT_EQ(engine.openCount(), 0);
+}
+
+TEST_F(Session, AMediaNameTheEngineCantTakeIsFetchedOnceAndItsRefsPlayed) {
+    const std::string asf = "http://tv.example/channel.asf";  // a playlist behind a media name
+    session.setUrl(asf);
+    engine.event(asf, Kind::Ended);  // the engine doesn't follow playlists
+    ASSERT_EQ(prober.fetched, std::vector<std::string>{asf});
+    EXPECT_FALSE(engine.isOpen(asf));
+    prober.answer(asf, 200, asx({"mms://a.example/one"}));
+    EXPECT_TRUE(engine.isOpen("mms://a.example/one"));
+    // Media again where the engine failed: given up, not handed over once more.
+    const std::string bad = "http://tv.example/broken.wmv";
+    session.setUrl(bad);
+    engine.opened.clear();
+    engine.event(bad, failed(Cause::Unsupported));
+    prober.answer(bad, 200, std::string(100, '\x01'));
+    EXPECT_TRUE(engine.opened.empty());
+    EXPECT_EQ(status(), "无法播放这个地址。");
+    // A refusal is not fetched again: a fetch would be refused too.
+    session.setUrl("http://tv.example/gone.wmv");
+    prober.fetched.clear();
+    engine.event("http://tv.example/gone.wmv", failed(Cause::Refused));
+    EXPECT_TRUE(prober.fetched.empty());
+    EXPECT_EQ(status(), text(PlayerStatus::Refused));
+}
+
+// ---- the race ------------------------------------------------------------------------------
+
+TEST_F(Session, AfterTheSilenceBoundTheNextStartsBesideTheSlowOneAndTheFirstMediaWins) {
+    const std::string list = "http://tv.example/mirrors.asx";
+    const std::vector<std::string> m = {"http://m1.example/a.wmv", "http://m2.example/a.wmv",
+                                        "http://m3.example/a.wmv"};
+    session.setUrl(list);
+    prober.answer(list, 200, asx(m));
+    EXPECT_TRUE(engine.isOpen(m[0]));
+    advance(4900);
+    EXPECT_FALSE(engine.isOpen(m[1]));
+    advance(200);
+    EXPECT_TRUE(engine.isOpen(m[0])) << "the slow one is kept";
+    EXPECT_TRUE(engine.isOpen(m[1]));
+    advance(1000);  // the first mirror answers at 6 s: it is still there to answer
+    engine.event(m[0], Kind::Life);
+    plays(m[0]);
+    EXPECT_EQ(status(), "正在播放");
+    EXPECT_EQ(engine.shown, engine.slotOf(m[0]));
+    EXPECT_FALSE(engine.isOpen(m[1]));
+    EXPECT_FALSE(engine.isOpen(m[2]));
+    EXPECT_LT(now, 6500);
+
+    // Whichever sends media first wins, the later one too.
+    session.setUrl(list);
+    prober.answer(list, 200, asx(m));
+    advance(5100);
+    engine.event(m[1], Kind::Media);
+    EXPECT_FALSE(engine.isOpen(m[0]));
+    EXPECT_EQ(engine.shown, engine.slotOf(m[1]));
+}
+
+TEST_F(Session, NoMoreThanTheEnginesSlotsAreInFlight) {
+    std::vector<std::string> refs;
+    for (int i = 0; i < 20; ++i) refs.push_back("http://m" + std::to_string(i) + ".example/a.wmv");
+    session.setBounds({.deadline = std::chrono::milliseconds(200000), .silence = std::chrono::milliseconds(5000)});
+    session.setUrl("http://tv.example/many.asx");
+    prober.answer("http://tv.example/many.asx", 200, asx(refs));
+    int most = 0;
+    for (int s = 0; s < 100; ++s) {
+        advance(1000);
+        most = std::max(most, engine.openCount());
+        EXPECT_LE(session.inFlight(), qc::MediaEngine::kSlots);
+    }
+    EXPECT_EQ(most, qc::MediaEngine::kSlots);
+    EXPECT_GT(engine.opened.size(), 10u);  // it moved on through the list all the same
+}
+
+TEST_F(Session, AnMmsAddressStartsWithItsMmshTwin) {
+    session.setUrl(kLive);
+    EXPECT_TRUE(engine.isOpen(kLive));
+    EXPECT_TRUE(engine.isOpen(kTwin));  // at once, not after the engine's MMS time-outs
+    plays(kTwin);
+    EXPECT_FALSE(engine.isOpen(kLive));
+    EXPECT_EQ(status(), "正在播放");
+    // A refusal of MMS leaves the twin going.
+    session.setUrl(kLive);
+    engine.event(kLive, failed(Cause::Refused));
+    EXPECT_TRUE(engine.isOpen(kTwin));
+    EXPECT_EQ(session.playState(), qc::kTransitioning);
+    plays(kTwin);
+    EXPECT_EQ(status(), "正在播放");
+    // An HTTP error says the point isn't there: the twin would repeat it.
+    session.setUrl(kLive);
+    engine.event(kTwin, failed(Cause::HttpStatus, 404));
+    EXPECT_FALSE(engine.isOpen(kLive));
+    EXPECT_EQ(status(), text(PlayerStatus::NotFound, 404));
+}
+
+TEST_F(Session, ADeadMmsFirstRefCostsOneSilenceBound) {
+    const std::string list = "http://tv.example/list.asx";
+    session.setUrl(list);
+    prober.answer(list, 200, asx({"mms://dead.example/live", "http://tv.example/b.wmv"}));
+    advance(5100);
+    ASSERT_TRUE(engine.isOpen("http://tv.example/b.wmv"));
+    plays("http://tv.example/b.wmv");
+    EXPECT_EQ(status(), "正在播放");
+    EXPECT_LT(now, 6000);
+}
+
+// ---- bounds ---------------------------------------------------------------------------------
+
+TEST_F(Session, ASourceThatShowsLifeKeepsGoingPastTheDeadline) {
+    session.setUrl(kLive);
+    for (int s = 0; s < 25; ++s) {  // 50 s of a slow answer that keeps coming
+        advance(2000);
+        engine.event(kTwin, buffering(s * 4));
+    }
+    EXPECT_EQ(session.playState(), qc::kBuffering);
+    plays(kTwin);
+    EXPECT_EQ(status(), "正在播放");
+}
+
+TEST_F(Session, TheWholeChoiceEndsInBoundedTimeWhateverShowsLife) {
+    session.setUrl(kLive);
+    while (now < 200000 && engine.isOpen(kTwin)) {
+        engine.event(kTwin, Kind::Life);
+        advance(1000);
+    }
+    EXPECT_EQ(session.playState(), qc::kStopped);
+    EXPECT_GE(now, 120000);
+    EXPECT_LE(now, 121000);
+    EXPECT_EQ(engine.openCount(), 0);
+}
+
+// ---- live sources come back ----------------------------------------------------------------
+
+TEST_F(Session, ALiveSourceCutOffIsTriedAgainUntilItComesBack) {
+    session.setUrl(kLive);
+    plays(kTwin);
+    keepPlaying(kTwin, 1000);
+    engine.event(kTwin, Kind::Ended);  // the server went away
+    EXPECT_EQ(status(), "连接中断，正在重新连接…");
+    EXPECT_NE(session.playState(), qc::kMediaEnded);
+    EXPECT_EQ(engine.openCount(), 0);
+    // Tried after about 1, 2, 4, 8 s while it refuses; the status stays.
+    std::vector<std::int64_t> tries;
+    const std::int64_t cut = now;
+    while (now - cut < 20000) {
+        advance(100);
+        if (engine.isOpen(kLive)) {
+            tries.push_back(now - cut);
+            engine.event(kLive, failed(Cause::Refused));
+            engine.event(kTwin, failed(Cause::Refused));
+        }
+        EXPECT_EQ(status(), "连接中断，正在重新连接…");
+    }
+    ASSERT_GE(tries.size(), 4u);
+    EXPECT_NEAR(tries[0], 1000, 150);
+    EXPECT_NEAR(tries[1] - tries[0], 2000, 150);
+    EXPECT_NEAR(tries[2] - tries[1], 4000, 150);
+    EXPECT_NEAR(tries[3] - tries[2], 8000, 150);
+    // Back: it plays again.
+    advance(15000);
+    ASSERT_TRUE(engine.isOpen(kTwin));
+    plays(kTwin);
+    EXPECT_EQ(status(), "正在播放");
+    EXPECT_EQ(session.playState(), qc::kPlaying);
+}
+
+TEST_F(Session, RetriesGoOnForTwoMinutesThenSayWhatHappened) {
+    session.setUrl(kLive);
+    plays(kTwin);
+    engine.event(kTwin, failed(Cause::Refused));  // an error mid-play, of a live source
+    const std::int64_t cut = now;
+    std::int64_t last = 0;
+    while (now - cut < 200000 && session.playState() != qc::kStopped) {
+        advance(100);
+        if (engine.isOpen(kLive)) {
+            last = now - cut;
+            engine.event(kLive, failed(Cause::Refused));
+            engine.event(kTwin, failed(Cause::Refused));
+        }
+    }
+    EXPECT_GE(last, 120000);
+    EXPECT_LT(last, 140000);
+    EXPECT_EQ(status(), text(PlayerStatus::Refused));
+}
+
+TEST_F(Session, AUserActionEndsTheRetries) {
+    session.setUrl(kLive);
+    plays(kTwin);
+    engine.event(kTwin, Kind::Ended);
+    session.stop();
+    EXPECT_EQ(status(), "已停止");
+    advance(30000);
+    EXPECT_EQ(engine.openCount(), 0);
+    EXPECT_EQ(status(), "已停止");
+    // Another entry: only it is opened.
+    session.setUrl(kLive);
+    plays(kTwin);
+    engine.event(kTwin, Kind::Ended);
+    session.setUrl("http://tv.example/other.wmv");
+    engine.opened.clear();
+    advance(30000);
+    EXPECT_TRUE(engine.opened.empty());
+}
+
+TEST_F(Session, AFileThatEndsHasEnded) {
+    const std::string file = "http://tv.example/a.wmv";
+    session.setUrl(file);
+    plays(file, 6000);
+    keepPlaying(file, 500, 6000);
+    engine.event(file, Kind::Ended);
+    EXPECT_EQ(status(), "播放结束");
+    EXPECT_EQ(session.playState(), qc::kMediaEnded);
+    engine.opened.clear();
+    advance(20000);
+    EXPECT_TRUE(engine.opened.empty());
+    // A film over mms that reached its end has ended too; one cut off half-way is tried again.
+    const std::string film = "mms://tv.example/film.wmv", twin = "mmsh://tv.example/film.wmv";
+    session.setUrl(film);
+    plays(twin, 60000);
+    engine.event(twin, progress(59000, 1400, 60000));
+    engine.event(twin, Kind::Ended);
+    EXPECT_EQ(status(), "播放结束");
+    session.setUrl(film);
+    plays(twin, 60000);
+    engine.event(twin, progress(30000, 700, 60000));
+    engine.event(twin, Kind::Ended);
+    EXPECT_EQ(status(), "连接中断，正在重新连接…");
+}
+
+// ---- the transport controls, and what the engine says of closed sources -------------------
+
+TEST_F(Session, TheControlsActOnTheSourceShown) {
+    const std::string file = "http://tv.example/a.wmv";
+    session.setUrl(file);
+    session.seek(0.5);  // nothing to seek yet
+    plays(file, 6000);
+    const std::string slot = std::to_string(engine.slotOf(file));
+    engine.log.clear();
+    session.playPause();
+    engine.event(file, Kind::Paused);
+    EXPECT_EQ(session.playState(), qc::kPaused);
+    session.playPause();
+    session.seek(0.5);
+    EXPECT_EQ(engine.log, (std::vector<std::string>{"pause " + slot, "resume " + slot, "seek " + slot + " 0.500000"}));
+    session.stop();
+    EXPECT_EQ(session.playState(), qc::kStopped);
+    EXPECT_EQ(engine.openCount(), 0);
+    session.playPause();  // stopped: the same address over again
+    EXPECT_TRUE(engine.isOpen(file));
+    EXPECT_EQ(session.playState(), qc::kTransitioning);
+}
+
+TEST_F(Session, ItNeedsTheClockOnlyWhileSomethingIsUnderWay) {
+    EXPECT_FALSE(session.needsTicks());
+    session.setUrl(kLive);
+    EXPECT_TRUE(session.needsTicks());
+    plays(kTwin);
+    EXPECT_TRUE(session.needsTicks());  // a stall would show
+    engine.event(kTwin, Kind::Ended);
+    EXPECT_TRUE(session.needsTicks());  // the retry is waited for
+    session.stop();
+    EXPECT_FALSE(session.needsTicks());
+    session.setUrl("http://tv.example/a.wmv");
+    engine.event("http://tv.example/a.wmv", failed(Cause::Refused));
+    EXPECT_FALSE(session.needsTicks());
+}
+
+TEST_F(Session, EventsOfASourceClosedSinceChangeNothing) {
+    session.setUrl("http://tv.example/a.wmv");
+    const int slot = engine.slotOf("http://tv.example/a.wmv");
+    const std::uint32_t old = engine.source(slot)->generation;
+    session.setUrl("http://tv.example/b.wmv");
+    EngineEvent e = progress(40, 1);
+    e.slot = slot;
+    e.generation = old;
+    engine.send(e);
+    e.kind = Kind::Ended;
+    engine.send(e);
+    EXPECT_EQ(session.playState(), qc::kTransitioning);
+    EXPECT_EQ(status(), text(PlayerStatus::Connecting));
+}
+
+TEST_F(Session, WhatThePlaylistNamesOutsideTheAllowListNeverReachesTheEngine) {
+    const std::string list = "http://tv.example/list.asx";
+    session.setUrl(list);
+    prober.answer(list, 200, asx({"file:///etc/passwd", "udp://@:5555", "v4l2://"}));
+    EXPECT_TRUE(engine.opened.empty());
+    EXPECT_EQ(status(), text(PlayerStatus::EmptyPlaylist));
+    EXPECT_EQ(session.droppedAddresses().size(), 3u);
+    session.setUrl("file:///etc/passwd");
+    EXPECT_TRUE(engine.opened.empty());
+    EXPECT_TRUE(prober.fetched.size() == 1u);
+}
