@@ -12,9 +12,8 @@
 #include "games/form4.h"
 #include "games/lazy_flash.h"
 #include "help/form8.h"
-#include "player/libvlc/vlc_media_engine.h"
+#include "player/engine_process.h"
 #include "player/player_control.h"
-#include "player/qt_post.h"
 #include "shared/guard.h"
 #include "shared/xdg_shell.h"
 #include "update/curl_download.h"
@@ -31,8 +30,9 @@ struct Windows {
 
 // What the windows act on beyond themselves, for the life of the program.
 struct Adapters {
-    // Started first: libvlc loads and starts on a thread of its own while the windows are built.
-    qc::VlcMediaEngine playerEngine{qc::postToQt()};
+    // The media engine runs in a confined process of its own: no stream can crash or take over
+    // the viewer. Started first, it loads libvlc while the windows are built.
+    qc::EngineProcess playerEngine{qc::EngineProcess::enginePath()};
     qc::XdgShell shell;
     qc::CurlDownload download;
     qc::QtUpdateFolders folders;
@@ -47,7 +47,8 @@ Windows createWindows(Adapters& a) {
     w.form8 = std::make_unique<qc::TForm8>(a.shell);
     w.form4 = std::make_unique<qc::TForm4>();
     w.form1->attach(w.form4->ShockwaveFlash1(), *w.form4, *w.form8);
-    if (!qc::engineStarted(a.playerEngine)) throw std::runtime_error("The media player component could not be created");
+    a.playerEngine.start();
+    if (!a.playerEngine.processId()) throw std::runtime_error("The media player component could not be created");
     return w;
 }
 
