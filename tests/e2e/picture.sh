@@ -2,7 +2,8 @@
 # The picture on a real window manager: a play entry (电视台 › 大陆电视台 › 中央电视台 › CCTV-1, an ASX) with
 # its host served on 127.0.0.1 plays a test pattern, and the pattern is on the screen where the
 # player is, in the screenshot of the whole desktop (kept as BUILD/picture-DESKTOP.png), not a
-# black picture.
+# black picture; then real clicks spread across the play/pause button each pause or play it,
+# judged by the picture (frozen or moving): nothing of the player's may cover its controls.
 # Usage: picture.sh DESKTOP SOURCE BUILD
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/desktops.sh"
@@ -12,7 +13,7 @@ build=$3
 here=$(cd "$(dirname "$0")" && pwd)
 map_host_to_loopback live.cctv.example
 mkdir -p "$work/www/tv"
-ffmpeg -loglevel error -f lavfi -i "smptebars=size=320x240:rate=25" -t 60 -c:v wmv2 -b:v 1M "$work/www/clip.wmv" ||
+ffmpeg -loglevel error -f lavfi -i "testsrc=size=320x240:rate=25" -t 60 -c:v wmv2 -b:v 1M "$work/www/clip.wmv" ||
     fail "no clip"
 printf '<asx version="3.0"><entry><ref href="http://live.cctv.example/clip.wmv"/></entry></asx>\n' \
     >"$work/www/tv/cctv1.asx"
@@ -52,13 +53,31 @@ xdotool key Return
 wait_for 20 grep -q 'GET /clip.wmv' "$work/server.log" ||
     { cp "$work/menus.png" "$build/picture-$which-menus.png"; fail "the entry reached no server (menus: $build/picture-$which-menus.png): $(tail -n 5 "$work/viewer.log")"; }
 
-# The pattern's colours in the middle of the picture: smptebars has seven bright bars.
+# The pattern's colours in the middle of the picture (testsrc: bright colour bars and a moving
+# gradient), and whether it moves.
+area="300x180+$((left + 50))+$((top + 60))"
 bars() {
     desktop_shot "$shot"
-    convert "$shot" -crop "300x100+$((left + 50))+$((top + 80))" +repage -colors 16 -format '%c' histogram:info:- |
-        awk '{ n++ } END { print n + 0 }'
+    convert "$shot" -crop "$area" +repage -colors 16 -format '%c' histogram:info:- | awk '{ n++ } END { print n + 0 }'
 }
-playing() { [ "$(bars)" -ge 6 ]; }
-wait_for 30 playing || fail "no picture on $desktop while it plays: $(bars) colours (see $shot) $(tail -n 5 "$work/viewer.log")"
+drawn() { [ "$(bars)" -ge 6 ]; }
+wait_for 30 drawn || fail "no picture on $desktop while it plays: $(bars) colours (see $shot) $(tail -n 5 "$work/viewer.log")"
+moving() {
+    desktop_shot "$work/a.png"
+    sleep 1
+    desktop_shot "$work/b.png"
+    [ "$(compare -metric AE -crop "$area" "$work/a.png" "$work/b.png" null: 2>&1 | cut -d' ' -f1)" != 0 ]
+}
+wait_for 10 moving || fail "the picture does not move while it plays"
+# The play/pause button: 18 pixels square, its middle 22, 328 from the client area's top left.
+answered=0
+clicks=0
+for dx in -7 -3 0 3 7; do
+    clicks=$((clicks + 1))
+    xdotool mousemove $((left + 22 + dx)) $((top + 328)) click 1 mousemove $((left + 500)) $((top + 100))
+    sleep 1.2
+    if [ $((clicks % 2)) = 1 ]; then ! moving && answered=$((answered + 1)); else moving && answered=$((answered + 1)); fi
+done
+[ "$answered" = "$clicks" ] || fail "the play/pause button answered $answered of $clicks clicks across it on $desktop"
 kill -0 "$viewer" || fail "the viewer ended on $desktop"
-echo "picture on $desktop: the test pattern is on the screen; screenshot $shot"
+echo "picture on $desktop: the test pattern is on the screen and its button answers; screenshot $shot"
