@@ -3,6 +3,8 @@
 # - start-up: process start to the main window mapped on the X server, viewer against the floor
 #   (a bare window with the same menu bar), alternating;
 # - memory when idle, viewer against the floor;
+# - drawing the picture: libvlc's own window against the player's painted frames, CPU a picture
+#   and memory, on a 720x576 and a 1280x720 clip;
 # - a session in the viewer's windows: memory after 50 play entries and after the first game,
 #   play entry to state 3 (direct file, ASX), game entry to pixels (next game), a busy movie's script;
 # - the first game, each in a fresh process: its time, and the memory of everything with it playing,
@@ -24,6 +26,7 @@ on_x() { tests/isolated.sh tests/xvfb.sh "$@"; }
 
 on_x bench/startup.sh "$build" "$runs" 2>>"$log"
 on_x bench/idle_memory.sh "$build" 3 2>>"$log"
+on_x bench/pictures.sh "$build" "$((runs < 5 ? runs : 5))" 2>>"$log"
 on_x "$build/bench/session" --runs="$runs" 2>>"$log" || echo "session: some samples FAILED (see above and $log)"
 tests/isolated.sh "$build/bench/engine_bench" --runs="$runs" 2>>"$log" || echo "engine: some samples FAILED (see $log)"
 first=$(mktemp)
