@@ -45,7 +45,9 @@ const std::string kMedia =
 
 void expectStep(const Step& s, Step::Kind kind, const std::string& address = {}) {
     EXPECT_EQ(s.kind, kind) << s.address;
-    if (!address.empty()) EXPECT_EQ(s.address, address);
+    if (!address.empty()) {
+        EXPECT_EQ(s.address, address);
+    }
 }
 
 }  // namespace
