@@ -33,6 +33,7 @@ struct Adapters {
     // The media engine runs in a confined process of its own: no stream can crash or take over
     // the viewer. Started first, it loads libvlc while the windows are built.
     qc::EngineProcess playerEngine{qc::EngineProcess::enginePath()};
+    Adapters() { playerEngine.start(); }
     qc::XdgShell shell;
     qc::CurlDownload download;
     qc::QtUpdateFolders folders;
@@ -47,8 +48,7 @@ Windows createWindows(Adapters& a) {
     w.form8 = std::make_unique<qc::TForm8>(a.shell);
     w.form4 = std::make_unique<qc::TForm4>();
     w.form1->attach(w.form4->ShockwaveFlash1(), *w.form4, *w.form8);
-    a.playerEngine.start();
-    if (!a.playerEngine.processId()) throw std::runtime_error("The media player component could not be created");
+    if (!a.playerEngine.waitUntilStarted()) throw std::runtime_error("The media player component could not be created");
     return w;
 }
 

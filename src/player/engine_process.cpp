@@ -106,6 +106,13 @@ void EngineProcess::start() {
     if (shown_ >= 0) send({.kind = Kind::Show, .slot = shown_});
 }
 
+bool EngineProcess::waitUntilStarted() {
+    start();
+    // Every way out posts an event: the Ready message, the engine's end, the ready bound.
+    while (pid_ && !ready_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return ready_ && libvlcStarted_;
+}
+
 void EngineProcess::send(const Message& m) {
     if (socket_ < 0) return;
     const std::string bytes = encode(m);
@@ -203,6 +210,7 @@ bool EngineProcess::handle(const Message& m, int fd) {
     if (m.kind == Kind::Ready) {
         if (ready_ || m.a != kProtocolVersion) return false;
         ready_ = true;
+        libvlcStarted_ = m.b == 1;
         readyBound_.stop();
         return true;
     }

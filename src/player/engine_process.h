@@ -40,6 +40,9 @@ public:
     pid_t processId() const { return pid_; }
     // Whether it has said Ready.
     bool ready() const { return ready_; }
+    // Starts the engine if need be and runs Qt's events until it said Ready (then whether libvlc
+    // started in it) or was lost; bounded by the engine's own ready bound.
+    bool waitUntilStarted();
 
     void setListener(Listener listener) override { listener_ = std::move(listener); }
     void setPictureSink(PictureSink* sink) override { sink_ = sink; }
@@ -73,6 +76,7 @@ private:
     int socket_ = -1;
     pid_t pid_ = 0;
     bool ready_ = false;
+    bool libvlcStarted_ = false;  // as its Ready said
     std::unique_ptr<QSocketNotifier> notifier_;
     QTimer readyBound_, reaper_;
     std::vector<pid_t> ending_;  // killed, not yet reaped

@@ -29,11 +29,11 @@ expect_error_box() {
 }
 
 mkdir -p "$work/alone" "$work/novlc" "$work/fakelib"
-cp "$build/qingchuan" "$work/alone/qingchuan"
+cp "$build/qingchuan" "$build/qingchuan-engine" "$work/alone/"
 expect_error_box "$work/alone/qingchuan"
 echo "startup error without the games engine: box shown, no main window, exit code 1"
 
-cp "$build/qingchuan" "$build/libqingchuan-flash.so" "$work/novlc/"
+cp "$build/qingchuan" "$build/qingchuan-engine" "$build/libqingchuan-flash.so" "$work/novlc/"
 echo 'int qingchuan_not_libvlc;' >"$work/fakelib/empty.c"
 cc -shared -fPIC -o "$work/fakelib/libvlc.so.5" "$work/fakelib/empty.c"
 expect_error_box "$work/novlc/qingchuan" LD_LIBRARY_PATH="$work/fakelib"

@@ -24,8 +24,9 @@ install_recording_shell
 app="$work/app"
 mkdir -p "$app"
 cp "$viewer_exe" "$app/qingchuan"
-# The games engine is looked for beside the executable.
+# The games engine and the media engine are looked for beside the executable.
 ln -s "$build/libqingchuan-flash.so" "$app/libqingchuan-flash.so"
+ln -s "$build/qingchuan-engine" "$app/qingchuan-engine"
 cat >"$app/update.exe" <<EOS
 #!/bin/sh
 echo "\$0" >"$work/updater-ran"
