@@ -4,6 +4,8 @@
 # player is, in the screenshot of the whole desktop (kept as BUILD/picture-DESKTOP.png), not a
 # black picture; then real clicks spread across the play/pause button each pause or play it,
 # judged by the picture (frozen or moving): nothing of the player's may cover its controls.
+# Last, the media engine's process is killed mid-play: the viewer lives on, the picture goes,
+# and the same entry chosen again plays in a fresh engine.
 # Usage: picture.sh DESKTOP SOURCE BUILD
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/desktops.sh"
@@ -80,4 +82,23 @@ for dx in -7 -3 0 3 7; do
 done
 [ "$answered" = "$clicks" ] || fail "the play/pause button answered $answered of $clicks clicks across it on $desktop"
 kill -0 "$viewer" || fail "the viewer ended on $desktop"
-echo "picture on $desktop: the test pattern is on the screen and its button answers; screenshot $shot"
+
+choose() {
+    for key in F10 Right Right Down Right Right Right Return; do
+        xdotool key "$key"
+        sleep 0.3
+    done
+}
+engine=$(pgrep -P "$viewer" -f qingchuan-engine) || fail "no media engine process beside the viewer"
+xdotool mousemove $((left + 22)) $((top + 328)) click 1  # playing again
+sleep 1
+kill -9 "$engine"
+gone() { [ "$(bars)" -lt 3 ]; }
+wait_for 10 gone || fail "the picture stayed after the engine was killed"
+kill -0 "$viewer" || fail "the viewer ended with its engine"
+choose
+wait_for 30 drawn || fail "no picture after choosing the entry again"
+wait_for 10 moving || fail "the picture does not move after the engine came back"
+fresh=$(pgrep -P "$viewer" -f qingchuan-engine) || fail "no fresh engine"
+[ "$fresh" != "$engine" ] || fail "the same engine process"
+echo "picture on $desktop: the test pattern is on the screen, its button answers, a killed engine comes back; screenshot $shot"
