@@ -1,5 +1,7 @@
 #include "games/ruffle/ruffle_flash.h"
 
+#include <signal.h>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <QOpenGLContext>
 #include <QPointer>
 #include <QQuickWindow>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -49,9 +52,15 @@ public:
 
 }  // namespace
 
-RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
+RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent), cover_(new QWidget(this)) {
     setObjectName("RuffleView");
     setFocusPolicy(Qt::StrongFocus);
+    cover_->setObjectName("RuffleCover");
+    QPalette black = cover_->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    cover_->setPalette(black);
+    cover_->setAutoFillBackground(true);
+    cover_->hide();
     // Whenever the view takes the keyboard (the window shows, comes to the front, a new movie),
     // the page hands it on to the player.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -73,8 +82,15 @@ RuffleFlash::~RuffleFlash() {
 
 void RuffleFlash::setMovie(const std::string& address) {
     pending_ = QString::fromStdString(address);
+    wanted_ = true;
+    cover(true);  // the old movie's picture goes now, however busy its page is
+    if (page_) {
+        page_->setAudioMuted(false);
+        if (page_->lifecycleState() != QWebEnginePage::LifecycleState::Active)
+            page_->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    }
     if (ready_) playPending();
-    else if (!loading_) startPage();
+    else if (!loading_ && !ending_) startPage();
     // From here on the sandbox is the new movie's, and the old one's loads are over.
     scheme_->startMovie(pending_);
 }
@@ -99,10 +115,17 @@ void RuffleFlash::startPage() {
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
             loading_ = false;
             ready_ = ok;
-            if (ok) playPending();
+            if (ok && wanted_) playPending();
         });
-        // A crashed page is loaded afresh with the next movie.
-        connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] { ready_ = loading_ = false; });
+        // A crashed page is loaded afresh with the next movie; one we ended, at once if a movie is
+        // wanted.
+        connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] {
+            ++asked_;  // what the old renderer still owed answers nothing now
+            ready_ = loading_ = false;
+            const bool ended = ending_;
+            ending_ = false;
+            if (ended && wanted_) startPage();
+        });
     }
     loading_ = true;
     page_->load(QUrl(kRuffleOrigin + "/player.html"));
@@ -110,15 +133,68 @@ void RuffleFlash::startPage() {
 
 void RuffleFlash::playPending() {
     const QString arg = QString::fromUtf8(QJsonDocument(QJsonArray{pending_}).toJson(QJsonDocument::Compact));
-    page_->runJavaScript("qcPlay(" + arg + "[0]);",
-                         [this, page = QPointer<QWebEnginePage>(page_)](const QVariant& played) {
-                             // The player showed its error panel: start a fresh page, which then plays the pending
-                             // movie.
-                             if (page && page == page_ && ready_ && !played.toBool()) {
-                                 ready_ = false;
-                                 startPage();
-                             }
-                         });
+    whenAnswering("qcPlay(" + arg + "[0]);", [this](const QVariant& played) {
+        // The player showed its error panel: start a fresh page, which then plays the pending movie.
+        if (!played.toBool()) {
+            ready_ = false;
+            startPage();
+            return;
+        }
+        cover(false);  // the old player is gone from the page: the new movie shows as it loads
+    });
+}
+
+void RuffleFlash::whenAnswering(const QString& script, std::function<void(const QVariant&)> answered) {
+    const uint64_t ask = ++asked_;
+    page_->runJavaScript(script, [this, ask, answered = std::move(answered)](const QVariant& value) {
+        if (ask != asked_ || ending_) return;  // a later script, or a fresh page, is what counts
+        answered_ = ask;
+        answered(value);
+    });
+    QTimer::singleShot(kBusyPageMs, this, [this, ask] {
+        if (ask == asked_ && answered_ != ask && !ending_) endBusyRenderer();
+    });
+}
+
+void RuffleFlash::endBusyRenderer() {
+    ready_ = false;
+    loading_ = false;
+    const qint64 pid = page_->renderProcessPid();
+    if (pid <= 0) {
+        if (wanted_) startPage();
+        return;
+    }
+    // Not through the page, whose main thread is the one that is busy: sound and work stop now.
+    ending_ = true;
+    ::kill(pid_t(pid), SIGKILL);
+}
+
+void RuffleFlash::hideEvent(QHideEvent* event) {
+    QWebEngineView::hideEvent(event);
+    wanted_ = false;
+    if (!page_) return;
+    page_->setAudioMuted(true);  // sound plays from our own process: silent at once
+    if (!ready_) return;
+    // The player pauses a hidden page's movie itself; a page too busy to notice is ended, and one
+    // that answers is frozen, so that nothing of it runs until the next movie.
+    whenAnswering("0", [this](const QVariant&) {
+        if (!wanted_ && !isVisible()) page_->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    });
+}
+
+void RuffleFlash::resizeEvent(QResizeEvent* event) {
+    QWebEngineView::resizeEvent(event);
+    cover_->setGeometry(rect());
+}
+
+void RuffleFlash::cover(bool on) {
+    if (!on) {
+        cover_->hide();
+        return;
+    }
+    cover_->setGeometry(rect());
+    cover_->raise();  // over the page's own view, which a fresh renderer makes anew
+    cover_->show();
 }
 
 }  // namespace qc

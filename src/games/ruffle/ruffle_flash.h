@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QWebEngineView>
+#include <cstdint>
+#include <functional>
 
 #include "games/flash_engine.h"
 
@@ -25,9 +27,21 @@ public:
     // Whether the page with the player has been loaded (the first movie was set).
     bool pageStarted() const { return page_ != nullptr; }
 
+    // A page that does not answer within this long is busy with a movie's script: its renderer
+    // process is ended, and a fresh one takes the next movie. A page at work answers within a frame.
+    static constexpr int kBusyPageMs = 300;
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void startPage();
     void playPending();
+    // Runs `answered` once the page's main thread answers, or ends its renderer when it doesn't.
+    void whenAnswering(const QString& script, std::function<void(const QVariant&)> answered);
+    void endBusyRenderer();
+    void cover(bool on);
 
     QWebEngineProfile* profile_ = nullptr;
     RuffleScheme* scheme_ = nullptr;
@@ -35,6 +49,11 @@ private:
     QString pending_;  // the movie to hand to the player once the page is ready
     bool ready_ = false;
     bool loading_ = false;
+    bool wanted_ = false;  // a movie is to be on the screen: from setMovie until the view is hidden
+    bool ending_ = false;  // its busy renderer was told to end; once it has, a wanted movie starts afresh
+    uint64_t asked_ = 0;   // scripts handed to the page, so that a late answer is known as such
+    uint64_t answered_ = 0;
+    QWidget* cover_ = nullptr;  // black, over the old movie's picture until the new movie takes its place
 };
 
 }  // namespace qc
