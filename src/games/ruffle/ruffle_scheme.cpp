@@ -2,12 +2,14 @@
 
 #include <dlfcn.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrlQuery>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
+#include "core/games/device_font.h"
 #include "games/ruffle/ruffle_loads.h"
 
 namespace qc {
@@ -68,7 +70,31 @@ void RuffleScheme::requestStarted(QWebEngineUrlRequestJob* job) {
                      q.queryItemValue("t", QUrl::FullyDecoded).toLatin1(), *body);
         return;
     }
+    if (url.path() == kDeviceFontPath) {
+        serveDeviceFont(job);
+        return;
+    }
     serveFile(job, url.path().mid(1));
+}
+
+void RuffleScheme::serveDeviceFont(QWebEngineUrlRequestJob* job) {
+    if (!deviceFontRead_) {
+        deviceFontRead_ = true;
+        QFile file(kDeviceFontFile);
+        if (file.open(QIODevice::ReadOnly) && file.size() <= qint64(kDeviceFontMaxBytes)) {
+            const QByteArray bytes = file.read(kDeviceFontMaxBytes);
+            if (const auto font = singleFont(std::string_view(bytes.constData(), size_t(bytes.size()))))
+                deviceFont_ = QByteArray(font->data(), qsizetype(font->size()));
+        }
+    }
+    if (deviceFont_.isEmpty()) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);  // the movie's device-font text stays blank
+        return;
+    }
+    auto* body = new QBuffer(job);
+    body->setData(deviceFont_);  // shares the bytes: no copy per page
+    body->open(QIODevice::ReadOnly);
+    job->reply("font/ttf", body);
 }
 
 void RuffleScheme::serveFile(QWebEngineUrlRequestJob* job, const QString& name) {
