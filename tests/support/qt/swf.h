@@ -72,4 +72,8 @@ inline constexpr int kTextLeft = 20, kTextTop = 100, kTextRight = 380, kTextBott
 std::string makeTextMovie(QColor background, QColor ink, const QString& text, const QString& glyphs,
                           const QString& fontFile);
 
+// The same field in a device font: the movie names the font (`fontName`, as Chinese games name
+// 宋体 or 黑体) and carries none of its outlines, so the player draws with a font of the system's.
+std::string makeDeviceTextMovie(QColor background, QColor ink, const QString& text, const QString& fontName);
+
 }  // namespace qctest
