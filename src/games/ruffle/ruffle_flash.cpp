@@ -52,7 +52,8 @@ public:
 
 }  // namespace
 
-RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent), cover_(new QWidget(this)) {
+RuffleFlash::RuffleFlash(QWidget* parent, EngineDrawing drawing)
+    : QWebEngineView(parent), drawing_(drawing), cover_(new QWidget(this)) {
     setObjectName("RuffleView");
     setFocusPolicy(Qt::StrongFocus);
     cover_->setObjectName("RuffleCover");
@@ -128,7 +129,9 @@ void RuffleFlash::startPage() {
         });
     }
     loading_ = true;
-    page_->load(QUrl(kRuffleOrigin + "/player.html"));
+    // The page chooses Ruffle's renderer by how the engine draws.
+    page_->load(QUrl(kRuffleOrigin + "/player.html?drawing=" +
+                     QString::fromUtf8(drawingName(drawing_).data(), qsizetype(drawingName(drawing_).size()))));
 }
 
 void RuffleFlash::playPending() {
@@ -199,9 +202,11 @@ void RuffleFlash::cover(bool on) {
 
 }  // namespace qc
 
-extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent, bool openGl) {
-    // Drawing in software, the view that shows the engine's frames draws in software too, and no
-    // OpenGL is set up at all.
+extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent, qc::EngineDrawing drawing) {
+    // Drawing on canvas only, the view that shows the engine's frames draws in software too, and no
+    // OpenGL is set up at all. The web engine gives its pages WebGL only where the view draws
+    // with OpenGL.
+    const bool openGl = drawing != qc::EngineDrawing::Canvas;
     if (!openGl) QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     // The web engine wants the application's shared OpenGL context, which an application makes at
     // its start when asked to (Qt::AA_ShareOpenGLContexts). Asking costs every start-up ~50 ms of
@@ -214,5 +219,5 @@ extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget*
     }
     // Before the first profile exists, which is as early as a scheme can be made known.
     qc::registerRuffleScheme();
-    return new qc::RuffleFlash(parent);
+    return new qc::RuffleFlash(parent, drawing);
 }

@@ -18,7 +18,7 @@ class RuffleScheme;
 class RuffleFlash : public QWebEngineView, public FlashEngine {
 public:
     // Throws when the engine cannot be created on this system.
-    explicit RuffleFlash(QWidget* parent = nullptr);
+    explicit RuffleFlash(QWidget* parent = nullptr, EngineDrawing drawing = EngineDrawing::Canvas);
     ~RuffleFlash() override;
 
     void setMovie(const std::string& address) override;
@@ -43,6 +43,7 @@ private:
     void endBusyRenderer();
     void cover(bool on);
 
+    const EngineDrawing drawing_;
     QWebEngineProfile* profile_ = nullptr;
     RuffleScheme* scheme_ = nullptr;
     QWebEnginePage* page_ = nullptr;
