@@ -11,8 +11,8 @@ enum class EngineDrawing {
     // FlashPunk and Flixel games draw everything with), Stage3D (Starling) and some filters.
     Canvas,
     // Without a GPU: movies start on the canvas renderer, and one that uses what it lacks starts
-    // again on Ruffle's WebGL renderer, on OpenGL in software (Mesa), which costs its start-up
-    // time and memory only then.
+    // again on Ruffle's WebGL renderer, on OpenGL in software (Mesa). The OpenGL stack is loaded
+    // with the engine all the same (some 75 MB).
     CanvasFirst,
     // The desktop's GPU draws everything (software OpenGL where it is forced without one).
     Gpu,
