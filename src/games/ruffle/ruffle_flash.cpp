@@ -116,7 +116,11 @@ void RuffleFlash::startPage() {
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
             loading_ = false;
             ready_ = ok;
-            if (ok && wanted_) playPending();
+            if (!ok || !wanted_) return;
+            playPending();
+            // A fresh renderer draws into a view of its own: the keyboard goes to it.
+            // (the games window's only control).
+            if (window()->isActiveWindow()) setFocus(Qt::OtherFocusReason);
         });
         // A crashed page is loaded afresh with the next movie; one we ended, at once if a movie is
         // wanted.
