@@ -224,7 +224,7 @@ int main(int argc, char** argv) {
         }
         for (int i = 0; i < runs; ++i) {
             if (gameShows("/endless.swf", busySquare) < 0) ++endlessFailed;
-            settle(500);  // its script has started
+            settle(2000);  // its script has started (1.5 s after the square)
             const double ms = gameStart(1 + i % 2);
             if (ms < 0) ++endlessFailed;
             else afterEndless.push_back(ms);

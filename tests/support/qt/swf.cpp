@@ -122,11 +122,16 @@ std::string makeMovie(QColor background, const std::vector<Frame>& frames, QColo
 std::string makeBusyMovie(QColor background, QColor square) {
     Frame shown;
     shown.showSquare = true;
+    // Some 1.5 s of frames first, so that the square is on the screen before the script starts
+    // (a player that is behind runs several frames before it draws).
+    std::vector<Frame> frames(36);
+    frames[0] = shown;
     Frame busy;
     busy.actions.push(1);
     constexpr int kIfSize = 5;  // the ActionIf that jumps back to the push, and over itself
     busy.actions.skipIfTrue(-int(busy.actions.code().size()) - kIfSize);
-    return makeMovie(background, {shown, busy}, square);
+    frames.push_back(busy);
+    return makeMovie(background, frames, square);
 }
 
 std::string makeWorkingMovie(QColor background, QColor square, int count) {

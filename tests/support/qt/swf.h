@@ -51,8 +51,8 @@ struct Frame {
 std::string makeMovie(QColor background, const std::vector<Frame>& frames, QColor squareColour = Qt::green,
                       int version = 6);
 
-// A movie that shows a square of `square` on its first frame, then runs a script that never ends
-// (an AS1 loop that jumps back to itself): the player's thread is busy from then on.
+// A movie that shows a square of `square` on its first frame, and 1.5 s later runs a script that
+// never ends (an AS1 loop that jumps back to itself): the player's thread is busy from then on.
 std::string makeBusyMovie(QColor background, QColor square);
 
 // A movie that shows a square of `square`, then counts to `count` on every frame, without end: the
