@@ -6,9 +6,9 @@ DrawingChoice chooseEngineDrawing(std::string_view setting, bool gpuPresent) {
     if (setting == "1") return {EngineDrawing::Gpu, true};
     if (setting == "0") return {EngineDrawing::Canvas, true};
     // Without a GPU, canvas only is lightest, but FlashPunk, Flixel and Starling games draw nothing.
-    // Measured against it in one run: OpenGL in software throughout, first game 2.0 times the time
-    // and 1.27 times the memory; canvas first, 1.02 times the time and 1.28 times the memory
-    // (Mesa's OpenGL and the GPU process), and a movie that needs OpenGL starts again on it.
+    // Against it in two runs: canvas first, first game 1.02-1.26 times the time and 1.28-1.29
+    // times the memory (Mesa's OpenGL and the GPU's thread: some 80 MB), next game 1.4 times;
+    // OpenGL throughout, 1.6-2.0, 1.27-1.45 and 3.9 times.
     return {gpuPresent ? EngineDrawing::Gpu : EngineDrawing::CanvasFirst, false};
 }
 

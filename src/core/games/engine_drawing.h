@@ -12,7 +12,7 @@ enum class EngineDrawing {
     Canvas,
     // Without a GPU: movies start on the canvas renderer, and one that uses what it lacks starts
     // again on Ruffle's WebGL renderer, on OpenGL in software (Mesa). The OpenGL stack is loaded
-    // with the engine all the same (some 75 MB).
+    // with the engine all the same (some 80 MB).
     CanvasFirst,
     // The desktop's GPU draws everything (software OpenGL where it is forced without one).
     Gpu,
