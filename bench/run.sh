@@ -11,6 +11,10 @@
 #   with the games engine's memory watch and without it (the ratio is the watch's cost);
 # - the media engine in the viewer's process against its own process: start to ready, open to the
 #   first picture, PSS while playing;
+# - the games engine drawn each way where there is no GPU (QINGCHUAN_GPU=0: canvas only; unset:
+#   canvas first, software OpenGL for the movies that need it; 1: OpenGL throughout), side by side:
+#   first game and its memory (fresh processes, taking turns), next game, busy script, next game
+#   after a movie whose script never ends;
 # - reading the catalogue and building the menu bar.
 # RUNS (default 11, at least 9 for the README's figures) samples of each time.
 # Everything runs in a network namespace with only loopback, on an X server of its own.
@@ -58,5 +62,33 @@ awk -v a="$(median "$first")" -v b="$(median "$first_unwatched")" -v c="$(median
     -v d="$(median "$pss_unwatched")" 'BEGIN {
     printf "memory watch: first game to pixels x%.3f, PSS with a game playing x%.3f (medians, watched/unwatched)\n",
         a / b, c / d }'
+
+# The ways the engine draws, side by side: "-" leaves QINGCHUAN_GPU unset.
+drawings=(0 - 1)
+declare -A firsts pss_of
+for d in "${drawings[@]}"; do
+    firsts[$d]=$(mktemp)
+    pss_of[$d]=$(mktemp)
+done
+trap 'rm -f "$first" "$pss" "$first_unwatched" "$pss_unwatched" "${firsts[@]}" "${pss_of[@]}"' EXIT
+with_drawing() {  # drawing, command...
+    local d=$1
+    shift
+    if [ "$d" = - ]; then env -u QINGCHUAN_GPU "$@"; else QINGCHUAN_GPU=$d "$@"; fi
+}
+for _ in $(seq "$runs"); do
+    for d in "${drawings[@]}"; do
+        out=$(with_drawing "$d" tests/isolated.sh tests/xvfb.sh "$build/bench/session" --first-game 2>>"$log" || true)
+        awk '/^first game [0-9]/ && $3 >= 0 {print $3}' <<<"$out" >>"${firsts[$d]}"
+        awk '/^first game pss/ {print $4}' <<<"$out" >>"${pss_of[$d]}"
+    done
+done
+for d in "${drawings[@]}"; do
+    echo "-- games engine, QINGCHUAN_GPU=${d/-/unset}"
+    summary "${firsts[$d]}" "game entry to pixels, first game" ms
+    summary "${pss_of[$d]}" "one game playing, PSS of all" MB
+    with_drawing "$d" tests/isolated.sh tests/xvfb.sh "$build/bench/session" --games --runs="$runs" 2>>"$log" |
+        grep -E "next game|busy|after the first game" || echo "games: some samples FAILED (see $log)"
+done
 "$build/bench/bench_menus" --benchmark_repetitions=9 --benchmark_report_aggregates_only=true 2>>"$log" |
     grep -E "median|Benchmark"

@@ -10,6 +10,8 @@
 //   session --first-game   start-up, then one first game: its time, and the memory (PSS) of
 //                          the viewer and its engine's processes with that game playing
 //   --module-dir=DIR       the games engine module from DIR (bench/unwatched: no memory watch)
+//   session --games        the games only: next game, busy script, next game after a movie
+//                          whose script never ends (run once for each way the engine draws)
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -102,11 +104,12 @@ void collectPlays(const qc::Entry& e, std::vector<const qc::Entry*>& out) {
 
 int main(int argc, char** argv) {
     int runs = 9;
-    bool firstGameOnly = false;
+    bool firstGameOnly = false, gamesOnly = false;
     QString moduleDir = QC_BUILD_DIR;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--runs=", 7) == 0) runs = std::max(1, std::atoi(argv[i] + 7));
         if (std::strcmp(argv[i], "--first-game") == 0) firstGameOnly = true;
+        if (std::strcmp(argv[i], "--games") == 0) gamesOnly = true;
         if (std::strncmp(argv[i], "--module-dir=", 13) == 0) moduleDir = argv[i] + 13;
     }
 
@@ -141,6 +144,13 @@ int main(int argc, char** argv) {
         movie.contentType = "application/x-shockwave-flash";
         movie.body = qctest::makeMovie(colours[0], {busy, done}, busySquare);
         server.route("/busy.swf", movie);
+    }
+    // A movie whose script never ends, once it shows its square.
+    {
+        qctest::Reply movie;
+        movie.contentType = "application/x-shockwave-flash";
+        movie.body = qctest::makeBusyMovie(colours[0], busySquare);
+        server.route("/endless.swf", movie);
     }
     // A movie whose own files are missing, asked for again every other frame.
     {
@@ -193,6 +203,42 @@ int main(int argc, char** argv) {
         return 0;
     }
     int failures = 0;
+
+    if (gamesOnly) {
+        const double first = gameStart(0);
+        failures += first < 0;
+        settle(1000);
+        const qctest::Memory afterGame = qctest::memory();
+        std::vector<double> next, busy, afterEndless;
+        int nextFailed = 0, busyFailed = 0, endlessFailed = 0;
+        for (int i = 0; i < runs; ++i) {
+            const double ms = gameStart(1 + i % 2);
+            if (ms < 0) ++nextFailed;
+            else next.push_back(ms);
+            settle(200);
+        }
+        for (int i = 0; i < runs; ++i) {
+            const double plain = gameStart(1 + i % 2);
+            settle(200);
+            const double withScript = gameShows("/busy.swf", busySquare);
+            if (plain < 0 || withScript < 0) ++busyFailed;
+            else busy.push_back(withScript - plain);
+            settle(200);
+        }
+        for (int i = 0; i < runs; ++i) {
+            if (gameShows("/endless.swf", busySquare) < 0) ++endlessFailed;
+            settle(2000);  // its script has started (1.5 s after the square)
+            const double ms = gameStart(1 + i % 2);
+            if (ms < 0) ++endlessFailed;
+            else afterEndless.push_back(ms);
+            settle(300);
+        }
+        printMemory("after the first game", afterGame);
+        printTimes("game entry to pixels, next game", next, nextFailed);
+        printTimes("busy movie's script, less a plain one", busy, busyFailed);
+        printTimes("next game after an endless script", afterEndless, endlessFailed);
+        return failures + nextFailed + busyFailed + endlessFailed ? 1 : 0;
+    }
 
     const qctest::Memory idle = qctest::memory();
 

@@ -36,7 +36,7 @@ bool gpuPresent() {
     return false;
 }
 
-EngineDrawing chosenDrawing = EngineDrawing::Software;
+EngineDrawing chosenDrawing = EngineDrawing::CanvasFirst;
 
 }  // namespace
 
@@ -55,11 +55,14 @@ void prepareFlashEngine() {
     if (geteuid() == 0) flags += " --no-sandbox";  // Chromium refuses to run as root with its sandbox
     const DrawingChoice choice = chooseEngineDrawing(qgetenv(kEngineGpuVariable).toStdString(), gpuPresent());
     chosenDrawing = choice.drawing;
-    if (choice.drawing == EngineDrawing::Software) {
+    if (choice.drawing == EngineDrawing::Canvas) {
         flags += " --disable-gpu";
         // Nothing in the viewer draws with OpenGL then: without this, the engine's start loads
         // Mesa's software OpenGL only to look at it (44 MB).
         if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) setOwnVariable("QT_XCB_GL_INTEGRATION", "none");
+    } else if (choice.drawing == EngineDrawing::CanvasFirst) {
+        // OpenGL for the movies' WebGL only, in software: the page is composited without it.
+        flags += " --enable-webgl-software-rendering --disable-gpu-compositing --ignore-gpu-blocklist";
     } else if (choice.forced) {
         flags += " --ignore-gpu-blocklist";  // software OpenGL, which Chromium won't use of itself
     }
@@ -103,7 +106,7 @@ void LazyFlash::setMovie(const std::string& address) {
         auto create = reinterpret_cast<CreateFlashEngine>(module.resolve(kCreateFlashEngine));
         if (!create)
             throw std::runtime_error("The Flash component could not be loaded: " + module.errorString().toStdString());
-        engine_ = create(this, chosenDrawing == EngineDrawing::Gpu);
+        engine_ = create(this, chosenDrawing);
         layout()->addWidget(engine_->widget());
         setFocusProxy(engine_->widget());
     }

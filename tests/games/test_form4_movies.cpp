@@ -97,3 +97,43 @@ TEST_F(GamesOnPublicMovies, ChineseTextInAnEmbeddedFontShowsEveryCharacter) {
     EXPECT_TRUE(near(at(stage, {390, 290}), kBlue)) << pageState().toStdString();
     EXPECT_EQ(inked(stage, {kTextLeft, kTextTop, kTextRight - kTextLeft, kTextBottom - kTextTop}, kBlue), 0);
 }
+
+// Written here: 晴川影音 in a device font the movie names and doesn't carry, white on blue, for each
+// name Chinese games use. Each character shows as itself: ink in every cell, and no two cells
+// alike (a font without the characters draws nothing, or the same box four times).
+TEST_F(GamesOnPublicMovies, ChineseTextInADeviceFontShowsEveryCharacter) {
+    const QString text = QString::fromUtf8("晴川影音");
+    const QSizeF stage(400, 300);
+    const QStringList names = {"宋体",  "新宋体", "黑体",       "楷体_GB2312", "微软雅黑", "Microsoft YaHei",
+                               "_sans", "_serif", "_typewriter"};
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const std::string path = "/flash/device" + std::to_string(names.indexOf(name)) + ".swf";
+        server->route(path, movie(makeDeviceTextMovie(kBlue, Qt::white, text, name)));
+        game(path);
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return near(at(stage, {390, 290}), kBlue);
+            },
+            kShowBound))
+            << pageState().toStdString();
+        std::vector<QImage> cells;
+        for (int i = 0; i < 4; ++i) {
+            const QRectF cell(kTextLeft + 2 + 64 * i + 4, kTextTop + 4, 56, 72);
+            int n = 0;
+            EXPECT_TRUE(waitUntil([&] { return (n = inked(stage, cell, kBlue)) > 150; }, 5000))
+                << "character " << i << ": " << n << " pixels";
+            const QImage image = shot();
+            cells.push_back(image.copy(onShot(image, stage, cell)));
+        }
+        for (int i = 0; i < 4; ++i)
+            for (int j = i + 1; j < 4; ++j) {
+                int differ = 0;
+                const QImage &a = cells[i], &b = cells[j];
+                for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+                    for (int x = 0; x < std::min(a.width(), b.width()); ++x)
+                        differ += near(a.pixelColor(x, y), kBlue) != near(b.pixelColor(x, y), kBlue);
+                EXPECT_GT(differ, 100) << "characters " << i << " and " << j << " look alike";
+            }
+    }
+}

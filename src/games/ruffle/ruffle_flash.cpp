@@ -1,6 +1,7 @@
 #include "games/ruffle/ruffle_flash.h"
 
 #include <malloc.h>
+#include <signal.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QOpenGLContext>
 #include <QPointer>
 #include <QQuickWindow>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -67,7 +69,8 @@ public:
 
 }  // namespace
 
-RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
+RuffleFlash::RuffleFlash(QWidget* parent, EngineDrawing drawing)
+    : QWebEngineView(parent), drawing_(drawing), cover_(new QWidget(this)) {
     setObjectName("RuffleView");
     message_ = new QLabel(this);
     message_->setObjectName("GameMessage");
@@ -76,6 +79,12 @@ RuffleFlash::RuffleFlash(QWidget* parent) : QWebEngineView(parent) {
     message_->setStyleSheet("QLabel { background: black; color: #e8e8e8; font-size: 16pt; padding: 24px; }");
     message_->hide();
     setFocusPolicy(Qt::StrongFocus);
+    cover_->setObjectName("RuffleCover");
+    QPalette black = cover_->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    cover_->setPalette(black);
+    cover_->setAutoFillBackground(true);
+    cover_->hide();
     // Whenever the view takes the keyboard (the window shows, comes to the front, a new movie),
     // the page hands it on to the player.
     connectGuarded(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -98,8 +107,15 @@ RuffleFlash::~RuffleFlash() {
 void RuffleFlash::setMovie(const std::string& address) {
     pending_ = QString::fromStdString(address);
     message_->hide();
+    wanted_ = true;
+    cover(true);  // the old movie's picture goes now, however busy its page is
+    if (page_) {
+        page_->setAudioMuted(false);
+        if (page_->lifecycleState() != QWebEnginePage::LifecycleState::Active)
+            page_->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    }
     if (ready_) playPending();
-    else if (!loading_) startPage();
+    else if (!loading_ && !ending_) startPage();
     // From here on the sandbox is the new movie's, and the old one's loads are over.
     scheme_->startMovie(pending_);
 }
@@ -133,25 +149,37 @@ void RuffleFlash::startPage() {
             loading_ = false;
             ready_ = ok;
             if (ok) memory_->pageLoaded();
-            if (ok) playPending();
+            if (!ok || !wanted_) return;
+            playPending();
+            // A fresh renderer draws into a view of its own: the keyboard goes to it.
+            // (the games window's only control).
+            if (window()->isActiveWindow()) setFocus(Qt::OtherFocusReason);
         });
-        // A crashed page, or one the memory watch ended, is loaded afresh with the next movie.
+        // A crashed page, or one the memory watch ended, is loaded afresh with the next movie (and
+        // says why); a busy one we ended, at once if a movie is wanted.
         connectGuarded(page_, &QWebEnginePage::renderProcessTerminated, this,
                        [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                           ++asked_;  // what the old renderer still owed answers nothing now
                            ready_ = loading_ = false;
+                           const bool ended = ending_;
+                           ending_ = false;
                            if (endedFor_) showFailure(*endedFor_);
-                           else if (status != QWebEnginePage::NormalTerminationStatus)
+                           else if (!ended && status != QWebEnginePage::NormalTerminationStatus)
                                showFailure(GameFailure::EngineFailed);
                            endedFor_.reset();
+                           if (ended && wanted_) startPage();
                        });
     }
     loading_ = true;
-    page_->load(QUrl(kRuffleOrigin + "/player.html"));
+    // The page chooses Ruffle's renderer by how the engine draws.
+    page_->load(QUrl(kRuffleOrigin + "/player.html?drawing=" +
+                     QString::fromUtf8(drawingName(drawing_).data(), qsizetype(drawingName(drawing_).size()))));
 }
 
 void RuffleFlash::resizeEvent(QResizeEvent* event) {
     QWebEngineView::resizeEvent(event);
     message_->setGeometry(rect());
+    cover_->setGeometry(rect());
 }
 
 void RuffleFlash::showFailure(GameFailure failure) {
@@ -162,7 +190,9 @@ void RuffleFlash::showFailure(GameFailure failure) {
 }
 
 void RuffleFlash::consoleMessage(int level, const QString& text, int line, const QString& source) {
-    if (source == kRuffleOrigin + "/player.html" && text.startsWith(kPanicSaid)) {
+    // Our page (its address carries how the engine draws), not a movie's own script.
+    const QUrl from(source);
+    if (from.adjusted(QUrl::RemoveQuery) == QUrl(kRuffleOrigin + "/player.html") && text.startsWith(kPanicSaid)) {
         if (text.mid(kPanicSaid.size()) == pending_)
             showFailure(scheme_->loads().movieFailure().value_or(GameFailure::NotAMovie));
         return;
@@ -184,20 +214,68 @@ void RuffleFlash::consoleMessage(int level, const QString& text, int line, const
 
 void RuffleFlash::playPending() {
     const QString arg = QString::fromUtf8(QJsonDocument(QJsonArray{pending_}).toJson(QJsonDocument::Compact));
-    page_->runJavaScript("qcPlay(" + arg + "[0]);",
-                         [this, page = QPointer<QWebEnginePage>(page_)](const QVariant& played) {
-                             // The player showed its error panel: start a fresh page, which then plays the pending
-                             // movie.
-                             if (page && page == page_ && ready_ && !played.toBool()) {
-                                 ready_ = false;
-                                 startPage();
-                             }
-                         });
+    whenAnswering("qcPlay(" + arg + "[0]);", [this](const QVariant& played) {
+        // The player showed its error panel: start a fresh page, which then plays the pending movie.
+        if (!played.toBool()) {
+            ready_ = false;
+            startPage();
+            return;
+        }
+        cover(false);  // the old player is gone from the page: the new movie shows as it loads
+    });
+}
+
+void RuffleFlash::whenAnswering(const QString& script, std::function<void(const QVariant&)> answered) {
+    const uint64_t ask = ++asked_;
+    page_->runJavaScript(script, [this, ask, answered = std::move(answered)](const QVariant& value) {
+        if (ask != asked_ || ending_) return;  // a later script, or a fresh page, is what counts
+        answered_ = ask;
+        answered(value);
+    });
+    QTimer::singleShot(kBusyPageMs, this, [this, ask] {
+        if (ask == asked_ && answered_ != ask && !ending_) endBusyRenderer();
+    });
+}
+
+void RuffleFlash::endBusyRenderer() {
+    ready_ = false;
+    loading_ = false;
+    const qint64 pid = page_->renderProcessPid();
+    if (pid <= 0) {
+        if (wanted_) startPage();
+        return;
+    }
+    // Not through the page, whose main thread is the one that is busy: sound and work stop now.
+    ending_ = true;
+    ::kill(pid_t(pid), SIGKILL);
+}
+
+void RuffleFlash::hideEvent(QHideEvent* event) {
+    QWebEngineView::hideEvent(event);
+    wanted_ = false;
+    if (!page_) return;
+    page_->setAudioMuted(true);  // sound plays from our own process: silent at once
+    if (!ready_) return;
+    // The player pauses a hidden page's movie itself; a page too busy to notice is ended, and one
+    // that answers is frozen, so that nothing of it runs until the next movie.
+    whenAnswering("0", [this](const QVariant&) {
+        if (!wanted_ && !isVisible()) page_->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+    });
+}
+
+void RuffleFlash::cover(bool on) {
+    if (!on) {
+        cover_->hide();
+        return;
+    }
+    cover_->setGeometry(rect());
+    cover_->raise();  // over the page's own view, which a fresh renderer makes anew
+    cover_->show();
 }
 
 }  // namespace qc
 
-extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent, bool openGl) {
+extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget* parent, qc::EngineDrawing drawing) {
     // A movie's bodies pass through here a megabyte at a time. glibc's threshold for giving large
     // blocks their own mapping rises with each one freed, after which they come from the heap and
     // stay there: measured, 100 MB and more kept by this process after a movie's large loads. A
@@ -212,8 +290,10 @@ extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget*
     if (flags.contains("--js-flags=")) flags.replace("--js-flags=", "--js-flags=--wasm-max-mem-pages=" + pages + ",");
     else flags += " --js-flags=--wasm-max-mem-pages=" + pages;
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    // Drawing in software, the view that shows the engine's frames draws in software too, and no
-    // OpenGL is set up at all.
+    // Drawing on canvas only, the view that shows the engine's frames draws in software too, and no
+    // OpenGL is set up at all. The web engine gives its pages WebGL only where the view draws
+    // with OpenGL.
+    const bool openGl = drawing != qc::EngineDrawing::Canvas;
     if (!openGl) QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     // The web engine wants the application's shared OpenGL context, which an application makes at
     // its start when asked to (Qt::AA_ShareOpenGLContexts). Asking costs every start-up ~50 ms of
@@ -226,5 +306,5 @@ extern "C" Q_DECL_EXPORT qc::FlashEngine* qingchuan_create_flash_engine(QWidget*
     }
     // Before the first profile exists, which is as early as a scheme can be made known.
     qc::registerRuffleScheme();
-    return new qc::RuffleFlash(parent);
+    return new qc::RuffleFlash(parent, drawing);
 }

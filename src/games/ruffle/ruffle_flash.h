@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QWebEngineView>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -22,7 +24,7 @@ class RuffleScheme;
 class RuffleFlash : public QWebEngineView, public FlashEngine {
 public:
     // Throws when the engine cannot be created on this system.
-    explicit RuffleFlash(QWidget* parent = nullptr);
+    explicit RuffleFlash(QWidget* parent = nullptr, EngineDrawing drawing = EngineDrawing::Canvas);
     ~RuffleFlash() override;
 
     void setMovie(const std::string& address) override;
@@ -32,6 +34,12 @@ public:
     bool pageStarted() const { return page_ != nullptr; }
 
 protected:
+    // A page that does not answer within this long is busy with a movie's script: its renderer
+    // process is ended, and a fresh one takes the next movie. A page at work answers within a frame.
+    static constexpr int kBusyPageMs = 300;
+
+protected:
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -41,7 +49,12 @@ private:
     void showFailure(GameFailure failure);
     // The page's console: a panic of the player (said by our page), or a line for our log.
     void consoleMessage(int level, const QString& text, int line, const QString& source);
+    // Runs `answered` once the page's main thread answers, or ends its renderer when it doesn't.
+    void whenAnswering(const QString& script, std::function<void(const QVariant&)> answered);
+    void endBusyRenderer();
+    void cover(bool on);
 
+    const EngineDrawing drawing_;
     QWebEngineProfile* profile_ = nullptr;
     RuffleScheme* scheme_ = nullptr;
     QWebEnginePage* page_ = nullptr;
@@ -52,6 +65,11 @@ private:
     QString pending_;                      // the movie to hand to the player once the page is ready
     bool ready_ = false;
     bool loading_ = false;
+    bool wanted_ = false;  // a movie is to be on the screen: from setMovie until the view is hidden
+    bool ending_ = false;  // its busy renderer was told to end; once it has, a wanted movie starts afresh
+    uint64_t asked_ = 0;   // scripts handed to the page, so that a late answer is known as such
+    uint64_t answered_ = 0;
+    QWidget* cover_ = nullptr;  // black, over the old movie's picture until the new movie takes its place
 };
 
 }  // namespace qc

@@ -11,6 +11,7 @@
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
+#include "core/games/device_font.h"
 #include "games/ruffle/ruffle_loads.h"
 
 namespace qc {
@@ -75,6 +76,10 @@ void RuffleScheme::requestStarted(QWebEngineUrlRequestJob* job) {
         serveProtocol(job);
         return;
     }
+    if (url.path() == kDeviceFontPath) {
+        serveDeviceFont(job);
+        return;
+    }
     serveFile(job, url.path().mid(1));
 }
 
@@ -93,6 +98,26 @@ void RuffleScheme::serveProtocol(QWebEngineUrlRequestJob* job) {
     body->open(QIODevice::ReadOnly);
     QObject::connect(job, &QObject::destroyed, body, &QObject::deleteLater);
     job->reply("text/javascript", body);
+}
+
+void RuffleScheme::serveDeviceFont(QWebEngineUrlRequestJob* job) {
+    if (!deviceFontRead_) {
+        deviceFontRead_ = true;
+        QFile file(kDeviceFontFile);
+        if (file.open(QIODevice::ReadOnly) && file.size() <= qint64(kDeviceFontMaxBytes)) {
+            const QByteArray bytes = file.read(kDeviceFontMaxBytes);
+            if (const auto font = singleFont(std::string_view(bytes.constData(), size_t(bytes.size()))))
+                deviceFont_ = QByteArray(font->data(), qsizetype(font->size()));
+        }
+    }
+    if (deviceFont_.isEmpty()) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);  // the movie's device-font text stays blank
+        return;
+    }
+    auto* body = new QBuffer(job);
+    body->setData(deviceFont_);  // shares the bytes: no copy per page
+    body->open(QIODevice::ReadOnly);
+    job->reply("font/ttf", body);
 }
 
 void RuffleScheme::serveFile(QWebEngineUrlRequestJob* job, const QString& name) {

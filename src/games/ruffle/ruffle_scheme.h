@@ -20,6 +20,9 @@ inline constexpr char kStatusMime[] = "application/x-qcgame-status";
 void registerRuffleScheme();
 bool ruffleSchemeRegistered();
 
+// Where the page reads the font for device-font text (core/games/device_font).
+inline constexpr char kDeviceFontPath[] = "/device-font";
+
 // Ruffle's files and our page: the folder ruffle/ beside this module.
 QString ruffleFolder();
 
@@ -34,8 +37,11 @@ public:
 private:
     void serveFile(QWebEngineUrlRequestJob* job, const QString& name);
     void serveProtocol(QWebEngineUrlRequestJob* job);
+    void serveDeviceFont(QWebEngineUrlRequestJob* job);
 
     RuffleLoads* loads_;
+    QByteArray deviceFont_;  // read once, when a page first asks (some 5 MB)
+    bool deviceFontRead_ = false;
 };
 
 }  // namespace qc

@@ -122,6 +122,34 @@ std::string makeMovie(QColor background, const std::vector<Frame>& frames, QColo
     return file(version, uint16_t(frames.size()), tags);
 }
 
+std::string makeBusyMovie(QColor background, QColor square) {
+    Frame shown;
+    shown.showSquare = true;
+    // Some 1.5 s of frames first, so that the square is on the screen before the script starts
+    // (a player that is behind runs several frames before it draws).
+    std::vector<Frame> frames(36);
+    frames[0] = shown;
+    Frame busy;
+    busy.actions.push(1);
+    constexpr int kIfSize = 5;  // the ActionIf that jumps back to the push, and over itself
+    busy.actions.skipIfTrue(-int(busy.actions.code().size()) - kIfSize);
+    frames.push_back(busy);
+    return makeMovie(background, frames, square);
+}
+
+std::string makeWorkingMovie(QColor background, QColor square, int count) {
+    Actions step;
+    step.push("i").push("i").getVariable().push(1).add().setVariable();
+    step.push("i").getVariable().push(count).less();
+    Frame work;
+    work.showSquare = true;
+    constexpr int kIfSize = 5;
+    work.actions.push("i").push(0).setVariable().append(step).skipIfTrue(-int(step.code().size()) - kIfSize);
+    Frame again;
+    again.actions.gotoFrame(0).play();
+    return makeMovie(background, {work, again}, square);
+}
+
 std::string makeKeyMovie(QColor background, QColor pressed, int keyCode) {
     Actions poll;
     Actions jump;

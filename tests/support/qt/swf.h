@@ -54,6 +54,14 @@ struct Frame {
 std::string makeMovie(QColor background, const std::vector<Frame>& frames, QColor squareColour = Qt::green,
                       int version = 6);
 
+// A movie that shows a square of `square` on its first frame, and 1.5 s later runs a script that
+// never ends (an AS1 loop that jumps back to itself): the player's thread is busy from then on.
+std::string makeBusyMovie(QColor background, QColor square);
+
+// A movie that shows a square of `square`, then counts to `count` on every frame, without end: the
+// player works all the time, but answers between frames.
+std::string makeWorkingMovie(QColor background, QColor square, int count);
+
 // Key.isDown(keyCode) polled every other frame: the stage turns `pressed` once the key is down.
 std::string makeKeyMovie(QColor background, QColor pressed, int keyCode);
 
@@ -73,5 +81,8 @@ std::string packSwf(const std::string& fws, char kind, uint32_t declared = 0);
 // A compression bomb: a red stage, then `unpacked` bytes of zeros, packed ('C' or 'Z') into a
 // small file whose header declares `declared` bytes (0: the truth, past 4 GB as 4 GB).
 std::string makeSwfBomb(char kind, uint64_t unpacked, uint32_t declared);
+// The same field in a device font: the movie names the font (`fontName`, as Chinese games name
+// 宋体 or 黑体) and carries none of its outlines, so the player draws with a font of the system's.
+std::string makeDeviceTextMovie(QColor background, QColor ink, const QString& text, const QString& fontName);
 
 }  // namespace qctest

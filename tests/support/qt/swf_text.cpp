@@ -99,17 +99,30 @@ std::string font(const QString& glyphs, const QString& fontFile) {
     return tag(48, body);
 }
 
-// DefineEditText 2 over the field's area, in font 1 at 64 pixels.
-std::string field(QColor ink, const QString& text) {
+// DefineFont2 1 with a name only, no glyphs: how a movie asks for a device font.
+std::string deviceFont(const QString& fontName) {
+    const std::string name = fontName.toStdString();
+    std::string body;
+    putU16(body, 1);
+    body += char(0);  // no layout, narrow codes
+    body += char(5);  // language: simplified Chinese
+    body += char(name.size()) + name;
+    putU16(body, 0);  // no glyphs, and so no tables
+    return tag(48, body);
+}
+
+// DefineEditText 2 over the field's area, in font 1 at 64 pixels: with its outlines, or in the
+// device font of that name.
+std::string field(QColor ink, const QString& text, bool outlines = true) {
     std::string body;
     putU16(body, 2);
     BitWriter r;
     r.put(15, 5);
     for (const int v : {kTextLeft, kTextRight, kTextTop, kTextBottom}) r.put(uint32_t(v * 20), 15);
     body += r.bytes();
-    body += char(0x80 | 0x08 | 0x04 | 0x01);  // text, read-only, a colour, a font
-    body += char(0x10 | 0x01);                // not selectable, drawn with the embedded outlines
-    putU16(body, 1);                          // the font
+    body += char(0x80 | 0x08 | 0x04 | 0x01);     // text, read-only, a colour, a font
+    body += char(0x10 | (outlines ? 0x01 : 0));  // not selectable; drawn with the embedded outlines?
+    putU16(body, 1);                             // the font
     putU16(body, 64 * 20);
     body += rgb(ink) + char(0xff);
     body += '\0';  // no variable
@@ -118,6 +131,13 @@ std::string field(QColor ink, const QString& text) {
 }
 
 }  // namespace
+
+std::string makeDeviceTextMovie(QColor background, QColor ink, const QString& text, const QString& fontName) {
+    std::string tags = tag(9, rgb(background)) + deviceFont(fontName) + field(ink, text, false);
+    tags += tag(26, std::string{char(0x02), char(1), char(0), char(2), char(0)});  // PlaceObject2 2 at depth 1
+    tags += tag(1, "");
+    return file(8, 1, tags);
+}
 
 std::string makeTextMovie(QColor background, QColor ink, const QString& text, const QString& glyphs,
                           const QString& fontFile) {
