@@ -17,6 +17,7 @@
 #   after a movie whose script never ends;
 # - reading the catalogue and building the menu bar.
 # RUNS (default 11, at least 9 for the README's figures) samples of each time.
+# BEFORE: another build folder, whose viewer starts in the same turns (before and after a change).
 # Everything runs in a network namespace with only loopback, on an X server of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,7 +29,7 @@ log=$build/bench.log  # what the programs said on the way (the engines are chatt
 : >"$log"
 on_x() { tests/isolated.sh tests/xvfb.sh "$@"; }
 
-on_x bench/startup.sh "$build" "$runs" 2>>"$log"
+on_x bench/startup.sh "$build" "$runs" ${BEFORE:+"$BEFORE"} 2>>"$log"
 on_x bench/idle_memory.sh "$build" 3 2>>"$log"
 on_x bench/pictures.sh "$build" "$((runs < 5 ? runs : 5))" 2>>"$log"
 on_x "$build/bench/session" --runs="$runs" 2>>"$log" || echo "session: some samples FAILED (see above and $log)"
