@@ -60,8 +60,9 @@ CaptionBar::CaptionBar(QWidget* window)
     minimise_->setToolTip("最小化");
     close_->setToolTip("关闭");
     // Plain connections: they only hand the click to the window, as the desktop's frame would.
-    connect(minimise_, &QAbstractButton::clicked, window, &QWidget::showMinimized);
-    connect(close_, &QAbstractButton::clicked, window, &QWidget::close);
+    // Closing runs the window's own close handling: guarded like every handler.
+    connectGuarded(minimise_, &QAbstractButton::clicked, window, [window] { window->showMinimized(); });
+    connectGuarded(close_, &QAbstractButton::clicked, window, [window] { window->close(); });
     setGeometry(0, 0, window->width(), kHeight);
     window->installEventFilter(this);
 }
