@@ -25,20 +25,14 @@ Reply endless(int status, std::string contentType, std::string start, char fille
 
 HostileServer::HostileServer(const std::string& localFile, const std::string& media, int tcpPort) {
     const std::string file = "file://" + localFile;
-    const std::vector<std::string> hostile = {file,
-                                              "file:///dev/zero",
-                                              "FILE://" + localFile,
-                                              "v4l2://",
-                                              "v4l2:///dev/video0",
-                                              "alsa://",
-                                              "alsa://hw:0,0",
-                                              "tcp://127.0.0.1:" + std::to_string(tcpPort),
-                                              "udp://@:5555",
-                                              "vlc://quit",
-                                              "javascript:alert(1)",
-                                              "data:video/x-ms-asf;base64,MCaydY5mzxE=",
-                                              "screen://",
-                                              "http://127.0.0.1/\x01\x02"};
+    const std::vector<std::string> hostile = {
+        file, "file:///dev/zero", "FILE://" + localFile, "v4l2://", "v4l2:///dev/video0", "alsa://", "alsa://hw:0,0",
+        "tcp://127.0.0.1:" + std::to_string(tcpPort),
+        // A Real-style server's stream: its access has crashed
+        // players, so no rtsp reaches the engine at all.
+        "rtsp://127.0.0.1:" + std::to_string(tcpPort) + "/live.rm",
+        "RTSP://127.0.0.1:" + std::to_string(tcpPort) + "/a.sdp", "udp://@:5555", "vlc://quit", "javascript:alert(1)",
+        "data:video/x-ms-asf;base64,MCaydY5mzxE=", "screen://", "http://127.0.0.1/\x01\x02"};
     http_.route("/endless-error", endless(500, "text/html", "<html>", 'x'));
     http_.route("/endless-text", endless(200, "video/x-ms-asf", "<asx version=\"3.0\">", ' '));
     http_.route("/every-scheme.asx", {200, "video/x-ms-asf", asx(hostile)});
