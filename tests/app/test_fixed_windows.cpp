@@ -78,12 +78,6 @@ TEST_F(FixedWindows, OfferOnlyMinimiseAndClose) {
 }
 
 TEST_F(FixedWindows, AMaximiseRequestLeavesThemAsTheyWere) {
-    // Under Wayland only the window itself can ask to be maximised, and nothing of ours does (no
-    // decoration of Qt's is drawn: see above). Asked anyway, the compositor's maximised configure
-    // can't be refused, and whether Qt's answer to it reaches the compositor before the window
-    // takes the state back is a race the compositor ends with a protocol error.
-    if (QGuiApplication::platformName() == "wayland")
-        GTEST_SKIP() << "under Wayland nothing but the window itself can ask to maximise it";
     for (QWidget* w : windows()) {
         SCOPED_TRACE(w->objectName().toStdString());
         const QSize size = w->size();

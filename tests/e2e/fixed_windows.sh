@@ -34,7 +34,7 @@ wait_for 30 drawn || fail "no main window drawn on $desktop: $(tail -n 5 "$work/
 
 case $desktop in
 weston-wayland)
-    # No input device on the headless back end, and nothing but the window could ask to maximise.
+    # No input device on the headless back end; the windows' own checks asked to maximise.
     sleep 2
     kill -0 "$viewer" || fail "the viewer ended on $desktop: $(tail -n 5 "$work/viewer.log")"
     ;;
