@@ -12,5 +12,6 @@ build=$2
 case $desktop in weston-*) QC_SHOT=weston ;; *) QC_SHOT=x ;; esac
 export QC_SHOT
 QC_SHOT_KEEP="$build/player-$which.png" "$build/tests/player/player_desktop_tests" >"$work/player.log" 2>&1 ||
-    fail "the player's picture on $desktop: $(grep -A4 'Failure' "$work/player.log" | head -n 20)"
+    fail "the player's picture on $desktop: $(grep -A4 'Failure' "$work/player.log" | head -n 20)
+$(tail -n 15 "$work/player.log")"
 echo "player_picture: the picture shows on $desktop while it says 正在播放"
