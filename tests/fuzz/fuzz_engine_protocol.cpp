@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "core/player/engine_protocol.h"
@@ -16,7 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto m = decode(bytes);
     if (!m) return 0;
     if (encode(*m) != bytes || m->slot < 0 || m->slot >= kSlots || m->text.size() > kMaxText) std::abort();
-    const auto memory = static_cast<std::uint64_t>(m->a) ^ static_cast<std::uint64_t>(m->number);
+    // Any memory size, from the message's own bits (a double's value may not fit an integer).
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &m->number, sizeof bits);
+    const auto memory = static_cast<std::uint64_t>(m->a) ^ bits;
     if (isValidFormat(m->a, m->b, m->c, memory) &&
         (frameBytes(m->c, m->b) * kFrameBuffers > memory || m->c < m->a * 4 || m->a > kMaxFrameWidth))
         std::abort();
