@@ -14,7 +14,9 @@ expect_error_box() {
     env "$@" "$exe" >"$work/viewer.log" 2>&1 &
     viewer=$!
     pids="$viewer $pids"
-    wait_for 20 xdotool search --onlyvisible --name "^Application Error\$" || fail "$exe: no Application Error box"
+    # The engine's start is bounded by 10 s; on a loaded machine, under the sanitizers, the viewer's
+    # own start takes a while more.
+    wait_for 60 xdotool search --onlyvisible --name "^Application Error\$" || fail "$exe: no Application Error box"
     xdotool search --onlyvisible --name "晴川影音同乐会" >/dev/null 2>&1 && fail "$exe: the main window was shown"
     # Answer the box; its window can be replaced while it settles, so look it up afresh each time.
     for _ in $(seq 50); do
