@@ -14,7 +14,10 @@ done
 python3 -m http.server 8931 --bind 127.0.0.1 --directory "$work" >/dev/null 2>&1 &
 server=$!
 trap 'kill $server; rm -rf "$work"' EXIT
-for _ in $(seq 50); do curl -sf -o /dev/null "http://127.0.0.1:8931/720x576.wmv" && break; sleep 0.1; done
+for _ in $(seq 50); do
+    python3 -c 'import urllib.request; urllib.request.urlopen("http://127.0.0.1:8931/", timeout=2)' 2>/dev/null && break
+    sleep 0.1
+done
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 for size in 720x576 1280x720; do
     for _ in $(seq "$runs"); do

@@ -1,6 +1,6 @@
 #!/bin/sh
-# The picture on a real window manager: a play entry (电视台 › 大陆电视台 › 中央电视台 › CCTV-1, an ASX) with
-# its host served on 127.0.0.1 plays a test pattern, and the pattern is on the screen where the
+# The picture on a real window manager: a play entry (网络电视 › 大陆电视台 › 中央电视台 › CCTV-1, an
+# ASX) with its host served on 127.0.0.1 plays a test pattern, and the pattern is on the screen where the
 # player is, in the screenshot of the whole desktop (kept as BUILD/picture-DESKTOP.png), not a
 # black picture; then real clicks spread across the play/pause button each pause or play it,
 # judged by the picture (frozen or moving): nothing of the player's may cover its controls.
@@ -21,7 +21,8 @@ printf '<asx version="3.0"><entry><ref href="http://live.cctv.example/clip.wmv"/
     >"$work/www/tv/cctv1.asx"
 python3 -m http.server 80 --bind 127.0.0.1 --directory "$work/www" >"$work/server.log" 2>&1 &
 pids="$pids $!"
-wait_for 10 curl -sf -o /dev/null http://127.0.0.1/tv/cctv1.asx || fail "the server did not start"
+answers() { python3 -c 'import urllib.request; urllib.request.urlopen("http://127.0.0.1/tv/cctv1.asx", timeout=2)'; }
+wait_for 10 answers || fail "the server did not start"
 "start_$which"
 
 "$build/qingchuan" >"$work/viewer.log" 2>&1 &
