@@ -84,6 +84,30 @@ TEST_F(Games, TheSameAddressAgainLoadsItAgain) {
     EXPECT_TRUE(shows(kRed));
 }
 
+// A game chosen while the last one's movie is still on its way: the old load is ended with its
+// movie, and that says nothing about the new one, which plays with no message and leaves the page
+// fit for the next.
+TEST_F(Games, AGameChosenWhileTheLastStillLoadsPlaysWithNoMessage) {
+    game("/red.swf");
+    ASSERT_TRUE(shows(kRed));
+    Reply slow = movie(makeSwf(kRed));
+    slow.delayMs = 3000;
+    server->route("/slow.swf", slow);
+    QWebEnginePage* page = engineView()->page();
+    game("/slow.swf");
+    ASSERT_TRUE(waitUntil([&] { return requestsFor("/slow.swf") == 1; }, kShowBound)) << seen();
+    game("/blue.swf");
+    EXPECT_TRUE(shows(kBlue)) << pageState().toStdString();
+    QTest::qWait(4000);  // past the slow answer
+    EXPECT_EQ(shownMessage(), "");
+    EXPECT_TRUE(pageState().startsWith("ready:")) << pageState().toStdString();
+    EXPECT_TRUE(near(centre(), kBlue)) << centre().name().toStdString();
+    game("/green.swf");
+    EXPECT_TRUE(shows(kGreen)) << pageState().toStdString();
+    EXPECT_EQ(engineView()->page(), page) << "a page loaded afresh for nothing";
+    EXPECT_EQ(shownMessage(), "");
+}
+
 // Ruffle's own error panel (its text for a web site's administrator, its buttons that lead to
 // its wiki) never shows: our own words say what failed, over the view, and the player is gone.
 bool enginesPanelShown(QWebEngineView* view) {
