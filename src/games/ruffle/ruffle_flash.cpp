@@ -20,9 +20,12 @@
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 
+#include "core/games/page_answer.h"
 #include "core/games/page_log.h"
 #include "games/ruffle/engine_memory_watch.h"
 #include "games/ruffle/ruffle_loads.h"
@@ -232,9 +235,27 @@ void RuffleFlash::whenAnswering(const QString& script, std::function<void(const 
         answered_ = ask;
         answered(value);
     });
-    QTimer::singleShot(kBusyPageMs, this, [this, ask] {
-        if (ask == asked_ && answered_ != ask && !ending_) endBusyRenderer();
+    watchAnswer(ask, std::make_shared<PageAnswer>(rendererSleeps()));
+}
+
+// A page stuck in a movie's script has its renderer ended, and a fresh one takes the next movie;
+// one that is only slow is waited for.
+void RuffleFlash::watchAnswer(uint64_t ask, std::shared_ptr<PageAnswer> watch) {
+    QTimer::singleShot(PageAnswer::kLookMs, this, [this, ask, watch] {
+        if (ask != asked_ || answered_ == ask || ending_) return;
+        if (watch->look(rendererSleeps()) == PageAnswer::Verdict::Wait) watchAnswer(ask, watch);
+        else endBusyRenderer();
     });
+}
+
+long RuffleFlash::rendererSleeps() const {
+    const qint64 pid = page_ ? page_->renderProcessPid() : 0;
+    if (pid <= 0) return -1;
+    // The main thread is the process's first.
+    std::ifstream status("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::atol(line.c_str() + 24);
+    return -1;
 }
 
 void RuffleFlash::endBusyRenderer() {

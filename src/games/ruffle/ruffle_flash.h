@@ -18,6 +18,7 @@ class QWebEngineProfile;
 namespace qc {
 
 class EngineMemoryWatch;
+class PageAnswer;
 class PageLog;
 class RuffleScheme;
 
@@ -34,11 +35,6 @@ public:
     bool pageStarted() const { return page_ != nullptr; }
 
 protected:
-    // A page that does not answer within this long is busy with a movie's script: its renderer
-    // process is ended, and a fresh one takes the next movie. A page at work answers within a frame.
-    static constexpr int kBusyPageMs = 300;
-
-protected:
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -51,6 +47,9 @@ private:
     void consoleMessage(int level, const QString& text, int line, const QString& source);
     // Runs `answered` once the page's main thread answers, or ends its renderer when it doesn't.
     void whenAnswering(const QString& script, std::function<void(const QVariant&)> answered);
+    void watchAnswer(uint64_t ask, std::shared_ptr<PageAnswer> watch);
+    // How often the renderer's main thread has slept so far, or -1.
+    long rendererSleeps() const;
     void endBusyRenderer();
     void cover(bool on);
 
