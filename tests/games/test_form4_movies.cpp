@@ -114,7 +114,11 @@ TEST_F(GamesOnPublicMovies, ChineseTextInADeviceFontShowsEveryCharacter) {
         const std::string path = "/flash/device" + std::to_string(n) + ".swf";
         server->route(path, movie(makeDeviceTextMovie(ground, Qt::white, text, name)));
         game(path);
-        ASSERT_TRUE(waitUntil([&] { return near(at(stage, {390, 290}), ground); }, kShowBound))
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return near(at(stage, {390, 290}), ground);
+            },
+            kShowBound))
             << pageState().toStdString();
         EXPECT_EQ(requestsFor(path), 1u);
         std::vector<QImage> cells;

@@ -46,9 +46,13 @@ void PlayerSession::launch(const Step& step) {
         r.lastLifeMs = clock_();
         const bool fetch = s.kind == Step::Kind::Fetch && !isMediaForm(s.address);
         r.unprobed = s.kind == Step::Kind::Fetch && !fetch;
+        // A name that says nothing of what is behind it: should it be media, the engine is on
+        // its way already rather than after our fetch (two round trips and the server's think
+        // time, on a far link seconds).
+        r.alongside = fetch && !isTextForm(s.address);
         racers_.push_back(r);
         if (fetch) startFetch(racers_.back());
-        else opened.push_back(s.candidate);
+        if (!fetch || r.alongside) opened.push_back(s.candidate);
     }
     for (int candidate : opened) {
         auto it =
@@ -71,6 +75,11 @@ void PlayerSession::openInEngine(Racer& r, const std::string& address) {
         engine_.open(slot, r.generation, address);
         return;
     }
+}
+
+void PlayerSession::closeSlot(Racer& r) {
+    if (r.slot >= 0) engine_.close(r.slot);
+    r.slot = -1;
 }
 
 void PlayerSession::startFetch(Racer& r) {
@@ -122,6 +131,7 @@ void PlayerSession::fetchReport(std::uint32_t ticket, const FetchReport& report)
     if (s.candidate == candidate && s.kind == Step::Kind::Read) {
         if (s.status == PlayerStatus::OpeningPlaylist && !it->readingPlaylist) {
             it->readingPlaylist = true;
+            closeSlot(*it);  // a playlist is ours to read: the engine's try alongside ends
             say(PlayerStatus::OpeningPlaylist);
         }
         return;
@@ -130,6 +140,9 @@ void PlayerSession::fetchReport(std::uint32_t ticket, const FetchReport& report)
         prober_.cancel(ticket);
         it->ticket = 0;
         it->readingPlaylist = false;
+        // Media where the engine already is: it goes on.
+        if (it->slot >= 0 && s.address == it->address) return;
+        closeSlot(*it);
         // Media again, where the engine already failed: nothing else will take it.
         if (!(it->fetchedAfterEngine && s.address == it->address)) openInEngine(*it, s.address);
         if (it->slot < 0) racerFailed(at, PlayerStatus::CannotPlay);

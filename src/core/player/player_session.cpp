@@ -222,6 +222,12 @@ void PlayerSession::engineEvent(const EngineEvent& e) {
         break;
     case Kind::Ended:
     case Kind::Failed: {
+        if (r->alongside && r->ticket && mayBeAPlaylist(e)) {
+            // Not media to the engine: what our fetch finds decides.
+            closeSlot(*r);
+            r->fetchedAfterEngine = true;
+            break;
+        }
         if (r->unprobed && mayBeAPlaylist(e)) {
             // Handed over unfetched; what is behind the name is fetched once now.
             engine_.close(r->slot);
@@ -251,6 +257,9 @@ void PlayerSession::win(std::size_t at) {
     Racer w = racers_[at];
     w.won = true;
     w.pair = 0;
+    if (w.ticket) prober_.cancel(w.ticket);  // the engine plays it: our fetch alongside is done
+    w.ticket = 0;
+    w.readingPlaylist = false;
     racers_[at].slot = -1;  // kept open: it is the winner
     racers_[at].ticket = 0;
     closeAll();

@@ -77,9 +77,10 @@ private:
         std::uint32_t ticket = 0;      // of its fetch, or 0
         int pair = 0;                  // an mms:// address and its mmsh:// twin share one
         std::int64_t lastLifeMs = 0;
-        bool life = false;      // it answered, or data came
-        bool spawned = false;   // its silence started the next candidate beside it
-        bool unprobed = false;  // an http media form handed to the engine unfetched
+        bool life = false;       // it answered, or data came
+        bool spawned = false;    // its silence started the next candidate beside it
+        bool unprobed = false;   // an http media form handed to the engine unfetched
+        bool alongside = false;  // fetched while the engine tries it too
         bool fetchedAfterEngine = false;
         bool readingPlaylist = false;
         bool won = false;  // its media came first: it alone plays
@@ -107,6 +108,7 @@ private:
     void launch(const Step& step);
     void openInEngine(Racer& r, const std::string& address);
     void startFetch(Racer& r);
+    void closeSlot(Racer& r);
     void racerFailed(std::size_t at, PlayerStatus why, int number = 0);
     void drop(std::size_t at);
     void makeRoom(std::size_t wanted);

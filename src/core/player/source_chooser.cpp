@@ -18,6 +18,7 @@ constexpr std::size_t kHeadBytes = 64;  // enough to tell media from a playlist
 // Windows Media and the other forms the catalogue's http entries play directly.
 constexpr std::array<std::string_view, 12> kMediaForms = {"wmv", "wma",  "asf", "wav", "mp3", "dat",
                                                           "mpg", "mpeg", "avi", "mp4", "flv", "m4a"};
+constexpr std::array<std::string_view, 8> kTextForms = {"asx", "wax", "wvx", "m3u", "pls", "htm", "html", "xml"};
 
 std::string_view schemeOf(std::string_view address) {
     std::size_t colon = address.find("://");
@@ -76,14 +77,18 @@ bool isAllowedAddress(std::string_view address) {
 
 bool isHttpAddress(std::string_view address) { return isHttp(address); }
 
-bool isMediaForm(std::string_view address) {
+namespace {
+template <std::size_t N> bool hasForm(std::string_view address, const std::array<std::string_view, N>& forms) {
     std::string_view path = address.substr(0, address.find_first_of("?#"));
     std::size_t dot = path.rfind('.'), slash = path.rfind('/');
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return false;
     std::string_view ext = path.substr(dot + 1);
-    return std::any_of(kMediaForms.begin(), kMediaForms.end(),
-                       [&](std::string_view f) { return equalsNoCase(ext, f); });
+    return std::any_of(forms.begin(), forms.end(), [&](std::string_view f) { return equalsNoCase(ext, f); });
 }
+}  // namespace
+
+bool isMediaForm(std::string_view address) { return hasForm(address, kMediaForms); }
+bool isTextForm(std::string_view address) { return hasForm(address, kTextForms); }
 
 Step SourceChooser::start(std::string_view address) {
     candidates_.clear();

@@ -111,6 +111,10 @@ private:
 // Windows Media forms that the engine is handed at once, unfetched: only what it can't take
 // (a playlist behind such a name) is fetched after it failed.
 bool isMediaForm(std::string_view address);
+// Forms that are read, not played (playlists, pages): the engine is not handed them before they
+// were fetched. What has neither form (a script's address, a query) is fetched while the engine
+// tries it too.
+bool isTextForm(std::string_view address);
 // Whether `address` is an http(s) one.
 bool isHttpAddress(std::string_view address);
 

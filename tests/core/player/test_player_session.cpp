@@ -1,88 +1,9 @@
 // The player's behaviour on a fake engine and a fake prober, by the clock: the race of sources,
 // bounds counted from the last sign of life, truthful status texts, live sources that come back.
 
-#include <gtest/gtest.h>
+#include "session_fixture.h"
 
-#include <string>
-#include <vector>
-
-#include "core/player/player_session.h"
-#include "core/player/player_status.h"
-#include "fakes.h"
-
-using qc::EngineEvent;
-using qc::PlayerStatus;
-using Kind = qc::EngineEvent::Kind;
-using Cause = qc::EngineEvent::Cause;
 using namespace qctest;
-
-namespace {
-
-std::string asx(const std::vector<std::string>& refs) {
-    std::string s = "<asx version=\"3.0\">";
-    for (const auto& r : refs) s += "<entry><ref href=\"" + r + "\"/></entry>";
-    return s + "</asx>";
-}
-
-EngineEvent buffering(int percent) {
-    EngineEvent e{Kind::Buffering};
-    e.percent = percent;
-    return e;
-}
-
-EngineEvent progress(std::int64_t timeMs, std::int64_t pictures, std::int64_t lengthMs = 0) {
-    EngineEvent e{Kind::Progress};
-    e.timeMs = timeMs;
-    e.pictures = pictures;
-    e.lengthMs = lengthMs;
-    e.hasVideo = true;
-    e.seekable = lengthMs > 0;
-    e.position = lengthMs > 0 ? double(timeMs) / lengthMs : 0;
-    return e;
-}
-
-EngineEvent failed(Cause cause, int httpStatus = 0) {
-    EngineEvent e{Kind::Failed};
-    e.cause = cause;
-    e.httpStatus = httpStatus;
-    return e;
-}
-
-class Session : public ::testing::Test {
-protected:
-    FakeMediaEngine engine;
-    FakeProber prober;
-    std::int64_t now = 0;
-    qc::PlayerSession session{engine, prober, [this] { return now; }};
-
-    // Time passes as the adapter's timer sees it.
-    void advance(std::int64_t ms) {
-        for (std::int64_t end = now + ms; now < end;) {
-            now = std::min(end, now + 100);
-            session.tick();
-        }
-    }
-    std::string status() const { return qc::statusText(session.status(), session.statusNumber()); }
-    static std::string text(PlayerStatus s, int n = 0) { return qc::statusText(s, n); }
-    // Media arrives at `location` and its pictures show.
-    void plays(const std::string& location, std::int64_t lengthMs = 0) {
-        engine.event(location, Kind::Media);
-        engine.event(location, Kind::Playing);
-        engine.event(location, progress(40, 1, lengthMs));
-    }
-    // Pictures keep coming for `ms`.
-    void keepPlaying(const std::string& location, std::int64_t ms, std::int64_t lengthMs = 0) {
-        for (std::int64_t t = 0; t < ms; t += 100) {
-            advance(100);
-            engine.event(location, progress(100 + t, 3 + t / 40, lengthMs));
-        }
-    }
-};
-
-const std::string kLive = "mms://tv.example/live";
-const std::string kTwin = "mmsh://tv.example/live";
-
-}  // namespace
 
 // ---- what the status line says --------------------------------------------------------------
 
@@ -236,48 +157,6 @@ TEST_F(Session, TheEnginesLossIsSaidAndNothingComesBackByItself) {
 }
 
 // ---- one fetch per candidate --------------------------------------------------------------
-
-TEST_F(Session, MediaFormsGoToTheEngineUnfetched) {
-    for (const char* a : {"http://tv.example/a.wmv", "http://tv.example/b.WMA?x=1", "http://tv.example/c.asf",
-                          "http://tv.example/d.mp3"}) {
-        session.setUrl(a);
-        EXPECT_TRUE(engine.isOpen(a)) << a;
-    }
-    EXPECT_TRUE(prober.fetched.empty());
-    plays("http://tv.example/d.mp3");
-    EXPECT_EQ(status(), "正在播放");
-    EXPECT_TRUE(prober.fetched.empty());
-    // A playlist, or a server-made page, is fetched (once) before anything else.
-    session.setUrl("http://tv.example/list.asx");
-    session.setUrl("http://tv.example/live.asp?id=3");
-    EXPECT_EQ(prober.fetched,
-              (std::vector<std::string>{"http://tv.example/list.asx", "http://tv.example/live.asp?id=3"}));
-    EXPECT_EQ(engine.openCount(), 0);
-}
-
-TEST_F(Session, AMediaNameTheEngineCantTakeIsFetchedOnceAndItsRefsPlayed) {
-    const std::string asf = "http://tv.example/channel.asf";  // a playlist behind a media name
-    session.setUrl(asf);
-    engine.event(asf, Kind::Ended);  // the engine doesn't follow playlists
-    ASSERT_EQ(prober.fetched, std::vector<std::string>{asf});
-    EXPECT_FALSE(engine.isOpen(asf));
-    prober.answer(asf, 200, asx({"mms://a.example/one"}));
-    EXPECT_TRUE(engine.isOpen("mms://a.example/one"));
-    // Media again where the engine failed: given up, not handed over once more.
-    const std::string bad = "http://tv.example/broken.wmv";
-    session.setUrl(bad);
-    engine.opened.clear();
-    engine.event(bad, failed(Cause::Unsupported));
-    prober.answer(bad, 200, std::string(100, '\x01'));
-    EXPECT_TRUE(engine.opened.empty());
-    EXPECT_EQ(status(), "无法播放这个地址。");
-    // A refusal is not fetched again: a fetch would be refused too.
-    session.setUrl("http://tv.example/gone.wmv");
-    prober.fetched.clear();
-    engine.event("http://tv.example/gone.wmv", failed(Cause::Refused));
-    EXPECT_TRUE(prober.fetched.empty());
-    EXPECT_EQ(status(), text(PlayerStatus::Refused));
-}
 
 // ---- the race ------------------------------------------------------------------------------
 
