@@ -2,14 +2,19 @@
 // tests/isolated.sh): the viewer's player given a catalogue-style entry against plain libvlc
 // given the final media address, on the same link in the same run, alternating. A ratio near 1
 // means the player's own work (fetching playlists, racing sources) costs nothing on that link.
+// For a playlist, plain libvlc is also given the playlist itself, as VLC plays one (its own
+// playlist reader and list player): that fetch is the link's, whoever makes it.
 // Usage: link-bench [--runs=N] [--profiles=far,bad,terrible]
 
+#include <vlc/vlc.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -32,6 +37,58 @@ struct Counter : qc::PictureSink {
     int pictures = 0;
     void picture(const std::uint8_t*, int, int, int) override { ++pictures; }
     void clearPicture() override {}
+};
+
+// Plain libvlc given a playlist: its list player reads it and plays the first entry.
+class PlainList {
+public:
+    PlainList() {
+        const char* args[] = {"--aout=adummy", "--quiet"};
+        vlc_ = libvlc_new(2, args);
+    }
+    ~PlainList() {
+        if (vlc_) libvlc_release(vlc_);
+    }
+    PlainList(const PlainList&) = delete;
+    PlainList& operator=(const PlainList&) = delete;
+    bool started() const { return vlc_ != nullptr; }
+
+    // Milliseconds to the first picture, or -1.
+    double play(const std::string& address, int boundMs) {
+        pictures_ = 0;
+        libvlc_media_list_t* list = libvlc_media_list_new(vlc_);
+        libvlc_media_t* m = libvlc_media_new_location(vlc_, address.c_str());
+        libvlc_media_list_add_media(list, m);
+        libvlc_media_release(m);
+        libvlc_media_player_t* mp = libvlc_media_player_new(vlc_);
+        libvlc_video_set_callbacks(mp, lock, nullptr, display, this);
+        libvlc_video_set_format(mp, "RV32", kWidth, kHeight, kWidth * 4);
+        libvlc_media_list_player_t* lp = libvlc_media_list_player_new(vlc_);
+        libvlc_media_list_player_set_media_player(lp, mp);
+        libvlc_media_list_player_set_media_list(lp, list);
+        QElapsedTimer t;
+        t.start();
+        libvlc_media_list_player_play(lp);
+        const bool ok = qctest::waitUntil([&] { return pictures_ > 0; }, boundMs);
+        const double ms = ok ? t.elapsed() : -1;
+        libvlc_media_list_player_stop(lp);
+        libvlc_media_list_player_release(lp);
+        libvlc_media_player_release(mp);
+        libvlc_media_list_release(list);
+        return ms;
+    }
+
+private:
+    static constexpr unsigned kWidth = 320, kHeight = 240;
+    static void* lock(void* self, void** planes) {
+        *planes = static_cast<PlainList*>(self)->frame_.data();
+        return nullptr;
+    }
+    static void display(void* self, void*) { ++static_cast<PlainList*>(self)->pictures_; }
+
+    libvlc_instance_t* vlc_ = nullptr;
+    std::vector<unsigned char> frame_ = std::vector<unsigned char>(kWidth * kHeight * 4);
+    std::atomic<int> pictures_{0};
 };
 
 double median(std::vector<double> v) {
@@ -63,6 +120,7 @@ int main(int argc, char** argv) {
     // The servers: a clip and a playlist over http, a live point over MMSH (VLC's own output).
     qctest::HttpServer http;
     http.route("/clip.wmv", {200, "video/x-ms-wmv", qctest::makeClip(20)});
+    http.route("/play.asp?id=1", {200, "video/x-ms-wmv", qctest::makeClip(20)});  // a script's answer
     http.route("/list.asx",
                {200, "video/x-ms-asf",
                 "<asx version=\"3.0\"><entry><ref href=\"" + http.url("/clip.wmv") + "\"/></entry></asx>"});
@@ -86,14 +144,18 @@ int main(int argc, char** argv) {
         const char* name;
         std::string entry;  // what the viewer is given
         std::string media;  // what plain libvlc is given
+        std::string list;   // and its list player, for a playlist
     };
-    const std::vector<Case> cases = {{"http .wmv", http.url("/clip.wmv"), http.url("/clip.wmv")},
-                                     {"asx -> http .wmv", http.url("/list.asx"), http.url("/clip.wmv")},
-                                     {"mms:// live point", "mms://" + live, "mmsh://" + live}};
+    const std::vector<Case> cases = {
+        {"http .wmv", http.url("/clip.wmv"), http.url("/clip.wmv"), {}},
+        {"script -> .wmv", http.url("/play.asp?id=1"), http.url("/play.asp?id=1"), {}},
+        {"asx -> http .wmv", http.url("/list.asx"), http.url("/clip.wmv"), http.url("/list.asx")},
+        {"mms:// live point", "mms://" + live, "mmsh://" + live, {}}};
 
     qc::VlcMediaEngine viewerEngine(qc::postToQt(), {"--aout=adummy"});
     qc::VlcMediaEngine plainEngine(qc::postToQt(), {"--aout=adummy"});
-    if (!qc::engineStarted(viewerEngine) || !qc::engineStarted(plainEngine)) return 1;
+    PlainList plainList;
+    if (!qc::engineStarted(viewerEngine) || !qc::engineStarted(plainEngine) || !plainList.started()) return 1;
     QWidget window;
     window.resize(389, 305);
     auto* player = new qc::TWindowsMediaPlayer(&window, viewerEngine);
@@ -126,23 +188,29 @@ int main(int argc, char** argv) {
         return ms;
     };
 
-    std::printf("%-9s %-20s %12s %12s %7s\n", "link", "entry", "viewer ms", "libvlc ms", "ratio");
+    std::printf("%-9s %-20s %12s %12s %7s %14s %7s\n", "link", "entry", "viewer ms", "libvlc ms", "ratio",
+                "vlc list ms", "ratio");
     for (const std::string& profile : profiles) {
         qctest::LinkSettings settings;
         settings.profile = profile;
         auto link = std::make_unique<qctest::LinkEmulator>(settings);
         for (const Case& c : cases) {
-            std::vector<double> ours, theirs;
+            std::vector<double> ours, theirs, lists;
             int failed = 0;
             for (int r = 0; r < runs; ++r) {
                 double a = viewer(c.entry), b = plain(c.media);  // alternating, same link
-                if (a < 0 || b < 0) ++failed;
+                double l = c.list.empty() ? 0 : plainList.play(c.list, kBoundMs);
+                if (a < 0 || b < 0 || l < 0) ++failed;
                 if (a >= 0) ours.push_back(a);
                 if (b >= 0) theirs.push_back(b);
+                if (l > 0) lists.push_back(l);
             }
-            const double mo = median(ours), mt = median(theirs);
-            std::printf("%-9s %-20s %12.0f %12.0f %7.2f%s\n", profile.c_str(), c.name, mo, mt,
-                        mo > 0 && mt > 0 ? mo / mt : -1.0, failed ? "  (some runs FAILED)" : "");
+            const double mo = median(ours), mt = median(theirs), ml = median(lists);
+            std::printf("%-9s %-20s %12.0f %12.0f %7.2f", profile.c_str(), c.name, mo, mt,
+                        mo > 0 && mt > 0 ? mo / mt : -1.0);
+            if (c.list.empty()) std::printf(" %14s %7s", "-", "-");
+            else std::printf(" %14.0f %7.2f", ml, mo > 0 && ml > 0 ? mo / ml : -1.0);
+            std::printf("%s\n", failed ? "  (some runs FAILED)" : "");
             std::fflush(stdout);
         }
         link->stop();
