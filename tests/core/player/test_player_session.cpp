@@ -77,19 +77,6 @@ TEST_F(Session, APictureShownIsPlaying) {
     EXPECT_EQ(sink.cleared, 1);
 }
 
-TEST_F(Session, ThePlaylistTextOnlyWhileThePlaylistIsRead) {
-    const std::string list = "http://tv.example/list.asx";
-    session.setUrl(list);
-    ASSERT_TRUE(prober.isFetching(list));
-    EXPECT_EQ(status(), text(PlayerStatus::Connecting));
-    const std::string body = asx({"mms://a.example/one", "http://b.example/two.wmv"});
-    prober.answer(list, 200, body.substr(0, 80), false);
-    EXPECT_EQ(status(), text(PlayerStatus::OpeningPlaylist));
-    prober.answer(list, 200, body, true);
-    EXPECT_TRUE(engine.isOpen("mms://a.example/one"));
-    EXPECT_EQ(status(), text(PlayerStatus::Connecting));  // the ref is being opened, not the list
-}
-
 TEST_F(Session, AnUnreachableHostIsANetworkFailureNotABadAddress) {
     const std::string ip = "mms://192.0.2.7/live";
     session.setUrl(ip);
@@ -119,28 +106,6 @@ TEST_F(Session, ATimeOutSaysWhetherTheServerEverAnswered) {
     advance(32000);
     EXPECT_EQ(session.playState(), qc::kStopped);
     EXPECT_EQ(status(), "服务器有响应，但节目数据迟迟没有到达，连接已超时。");
-}
-
-TEST_F(Session, ATooLargeOrEndlessPlaylistSaysSo) {
-    const std::string big = "http://tv.example/big.asx";
-    session.setUrl(big);
-    std::string body = "<asx>" + std::string(qc::kMaxPlaylistBytes, ' ');
-    prober.answer(big, 200, body.substr(0, 4096), false);
-    prober.answer(big, 200, body, false);
-    EXPECT_EQ(status(), "播放列表无法读取（过大或不完整）。");
-    EXPECT_EQ(session.playState(), qc::kStopped);
-    EXPECT_FALSE(prober.isFetching(big));
-    // One that trickles on below the cap and never ends: the choice's cap ends it, saying so.
-    const std::string endless = "http://tv.example/endless.asx";
-    session.setUrl(endless);
-    std::string part = "<asx>";
-    for (int s = 0; s < 130 && session.playState() != qc::kStopped; ++s) {
-        part += std::string(100, ' ');
-        prober.answer(endless, 200, part, false);
-        advance(1000);
-    }
-    EXPECT_EQ(status(), "播放列表无法读取（过大或不完整）。");
-    EXPECT_LE(now, 121000);
 }
 
 TEST_F(Session, TheEnginesLossIsSaidAndNothingComesBackByItself) {
@@ -412,16 +377,4 @@ TEST_F(Session, EventsOfASourceClosedSinceChangeNothing) {
     engine.send(e);
     EXPECT_EQ(session.playState(), qc::kTransitioning);
     EXPECT_EQ(status(), text(PlayerStatus::Connecting));
-}
-
-TEST_F(Session, WhatThePlaylistNamesOutsideTheAllowListNeverReachesTheEngine) {
-    const std::string list = "http://tv.example/list.asx";
-    session.setUrl(list);
-    prober.answer(list, 200, asx({"file:///etc/passwd", "udp://@:5555", "v4l2://"}));
-    EXPECT_TRUE(engine.opened.empty());
-    EXPECT_EQ(status(), text(PlayerStatus::EmptyPlaylist));
-    EXPECT_EQ(session.droppedAddresses().size(), 3u);
-    session.setUrl("file:///etc/passwd");
-    EXPECT_TRUE(engine.opened.empty());
-    EXPECT_TRUE(prober.fetched.size() == 1u);
 }
