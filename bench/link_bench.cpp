@@ -4,7 +4,8 @@
 // means the player's own work (fetching playlists, racing sources) costs nothing on that link.
 // For a playlist, plain libvlc is also given the playlist itself, as VLC plays one (its own
 // playlist reader and list player): that fetch is the link's, whoever makes it.
-// Usage: link-bench [--runs=N] [--profiles=far,bad,terrible]
+// Usage: link-bench [--runs=N] [--profiles=far,bad,terrible] [--cases=WORD] (the cases whose name
+// holds WORD)
 
 #include <vlc/vlc.h>
 #include <QApplication>
@@ -102,9 +103,11 @@ double median(std::vector<double> v) {
 int main(int argc, char** argv) {
     int runs = 3;
     std::vector<std::string> profiles = {"far", "bad", "terrible"};
+    std::string only;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a.starts_with("--runs=")) runs = std::max(1, std::stoi(a.substr(7)));
+        if (a.starts_with("--cases=")) only = a.substr(8);
         if (a.starts_with("--profiles=")) {
             profiles.clear();
             std::string list = a.substr(11);
@@ -117,7 +120,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
 
-    // The servers: a clip and a playlist over http, a live point over MMSH (VLC's own output).
+    // The servers: a clip and a playlist over http, a live point over MMSH (VLC's own output,
+    // its clip looped: the whole run takes longer than the clip).
     qctest::HttpServer http;
     http.route("/clip.wmv", {200, "video/x-ms-wmv", qctest::makeClip(20)});
     http.route("/play.asp?id=1", {200, "video/x-ms-wmv", qctest::makeClip(20)});  // a script's answer
@@ -134,7 +138,7 @@ int main(int argc, char** argv) {
     QProcess mmsh;
     mmsh.start("setpriv",
                {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "cvlc", "-I", "dummy", "--no-lua", "--quiet",
-                longClip, QString("--sout=#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1/live}").arg(mmshPort)});
+                "--loop", longClip, QString("--sout=#std{access=mmsh,mux=asfh,dst=127.0.0.1:%1/live}").arg(mmshPort)});
     if (!qctest::waitUntil([&] { return qctest::answersWithBody(mmshPort, "/live"); }, 20000)) {
         std::fprintf(stderr, "link-bench: the MMSH server did not start\n");
         return 1;
@@ -195,6 +199,7 @@ int main(int argc, char** argv) {
         settings.profile = profile;
         auto link = std::make_unique<qctest::LinkEmulator>(settings);
         for (const Case& c : cases) {
+            if (std::string(c.name).find(only) == std::string::npos) continue;
             std::vector<double> ours, theirs, lists;
             int failed = 0;
             for (int r = 0; r < runs; ++r) {
