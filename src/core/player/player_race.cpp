@@ -89,7 +89,7 @@ void PlayerSession::startFetch(Racer& r) {
 
 void PlayerSession::drop(std::size_t at) {
     Racer& r = racers_[at];
-    if (r.slot >= 0) engine_.close(r.slot);
+    closeSlot(r);
     if (r.ticket) prober_.cancel(r.ticket);
     racers_.erase(racers_.begin() + static_cast<std::ptrdiff_t>(at));
 }

@@ -230,8 +230,7 @@ void PlayerSession::engineEvent(const EngineEvent& e) {
         }
         if (r->unprobed && mayBeAPlaylist(e)) {
             // Handed over unfetched; what is behind the name is fetched once now.
-            engine_.close(r->slot);
-            r->slot = -1;
+            closeSlot(*r);
             r->unprobed = false;
             r->fetchedAfterEngine = true;
             startFetch(*r);
